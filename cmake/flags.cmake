@@ -1,0 +1,21 @@
+# Compiler settings of the two kinds of build.
+set(warnings -Wall -Wextra)
+if(VANTORIL_WERROR)
+  list(APPEND warnings -Werror)
+endif()
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:${warnings}>")
+
+if(WIN32)
+  # Windows XP headers: nothing later is called without a run-time look-up.
+  add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600 UNICODE _UNICODE
+                          NOMINMAX STRICT TIXML_USE_STL CURL_STATICLIB)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+else()
+  add_compile_definitions(TIXML_USE_STL)
+  set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  option(VANTORIL_SANITIZE "Build the host tree with AddressSanitizer and UBSan" ON)
+  if(VANTORIL_SANITIZE)
+    add_compile_options(${sanitizers})
+    add_link_options(${sanitizers})
+  endif()
+endif()

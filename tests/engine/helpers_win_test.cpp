@@ -1,0 +1,90 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "base/text.h"
+#include "base/wide.h"
+#include "engine/dir_walker.h"
+#include "engine/helpers.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::u16string u16(const fs::path& p) { return as_u16(p.wstring().c_str()); }
+
+TEST(HelpersWin, FileSizeAndListing) {
+  temp_folder dir;
+  write_file_bytes(dir / "a.inf", std::string(1234, 'a'));
+  write_file_bytes(dir / ".hidden", "x");
+  fs::create_directory(dir / "sub");
+  EXPECT_EQ(file_size(u16(dir / "a.inf").c_str()), 1234u);
+  EXPECT_EQ(file_size(u16(dir / "missing").c_str()), 0u);
+
+  std::vector<std::u16string> names{u"stale"};
+  EXPECT_EQ(list_directory(u16(dir.path()).c_str(), names), 3);
+  std::set<std::u16string> got(names.begin(), names.end());
+  EXPECT_EQ(got, (std::set<std::u16string>{u"a.inf", u".hidden", u"sub"}));
+  EXPECT_EQ(list_directory(u16(dir / "*.inf").c_str(), names), 1);
+  EXPECT_EQ(list_directory(u16(dir / "*.none").c_str(), names), -1);
+}
+
+std::vector<std::u16string> walk(const std::u16string& folder, size_t* skipped = nullptr) {
+  dir_walker w;
+  std::vector<std::u16string> out;
+  if (dir_walker_open(w, folder.c_str()))
+    while (const char16_t* p = dir_walker_next(w)) out.push_back(p);
+  dir_walker_close(w);
+  if (skipped) *skipped = w.skipped_too_long;
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST(HelpersWin, WalkerReturnsFilesDepthFirstAndSkipsDotNames) {
+  temp_folder dir;
+  fs::create_directories(dir / "drv" / "x64");
+  fs::create_directories(dir / "empty" / "deeper");
+  fs::create_directories(dir / ".git");
+  write_file_bytes(dir / "drv" / "a.inf", "a");
+  write_file_bytes(dir / "drv" / "x64" / "a.sys", "s");
+  write_file_bytes(dir / ".git" / "config", "c");
+  write_file_bytes(dir / "drv" / ".dot", "d");
+  std::u16string root = u16(dir.path());
+  EXPECT_EQ(walk(root), (std::vector<std::u16string>{path_join(root, u"drv\\a.inf"),
+                                                    path_join(root, u"drv\\x64\\a.sys")}));
+  EXPECT_TRUE(walk(u16(dir / "empty")).empty());
+  // Forward slashes in the starting folder are accepted.
+  std::u16string slashed = root;
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  EXPECT_EQ(walk(slashed).size(), 2u);
+}
+
+TEST(HelpersWin, WalkerSkipsPathsTooLongInsteadOfCuttingThem) {
+  temp_folder dir;
+  std::u16string root = u16(dir.path());
+  // Build a chain deeper than 260 characters through the \\?\ form, which has no such limit.
+  std::u16string deep = root;
+  while (deep.size() < 300) {
+    deep = path_join(deep, std::u16string(40, u'd'));
+    ASSERT_TRUE(CreateDirectoryW(as_wide(u"\\\\?\\" + deep), nullptr));
+  }
+  std::u16string long_file = path_join(deep, u"too-long.sys");
+  HANDLE h = CreateFileW(as_wide(u"\\\\?\\" + long_file), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  write_file_bytes(dir / "short.inf", "s");
+
+  size_t skipped = 0;
+  auto files = walk(root, &skipped);
+  EXPECT_EQ(files, (std::vector<std::u16string>{path_join(root, u"short.inf")}));
+  EXPECT_GE(skipped, 1u);
+  for (const auto& f : files) EXPECT_LT(f.size(), 260u);
+  std::error_code ec;  // the long chain needs the \\?\ form to go
+  fs::remove_all(fs::path(L"\\\\?\\" + dir.path().wstring()), ec);
+}
+
+}  // namespace
