@@ -1,6 +1,7 @@
 #include "engine/install_jobs.h"
 
 #include "base/text.h"
+#include "engine/settings.h"
 
 namespace {
 
@@ -42,6 +43,14 @@ std::u16string job_text(const char* key) {
     if (!t.empty()) return t;
   }
   return english_text(key);
+}
+
+std::u16string job_download_path() {
+  return bindings().download_path ? bindings().download_path() : std::u16string(app_settings.DownloadPath);
+}
+
+std::u16string job_backup_path() {
+  return bindings().backup_path ? bindings().backup_path() : std::u16string(app_settings.BackupPath);
 }
 
 std::u16string get_file_extension(std::u16string_view path) {

@@ -34,6 +34,7 @@ struct uninstall_job {
 
 // What the jobs take from the rest of the program; set once at start-up.
 struct job_bindings {
+  // The settings' DownloadPath and BackupPath when unbound.
   std::u16string (*download_path)() = nullptr;
   std::u16string (*backup_path)() = nullptr;
   // A language text by key; the English text when unbound.
@@ -46,6 +47,8 @@ struct job_bindings {
 void set_job_bindings(const job_bindings& bindings);
 const job_bindings& current_job_bindings();
 std::u16string job_text(const char* key);
+std::u16string job_download_path();
+std::u16string job_backup_path();
 
 // Worker-task callbacks: the argument is the job record; 0 or -1.
 int32_t install_entry(void* job);    // install_job*

@@ -136,8 +136,6 @@ int show_message(void* owner, int type, const char* key) {
   return r == IDOK || r == IDYES || r == IDRETRY ? 1 : 2;
 }
 
-std::u16string bound_folder(std::u16string (*getter)()) { return getter ? getter() : std::u16string(); }
-
 }  // namespace
 
 long is_trusted_file(const std::u16string& path) {
@@ -192,7 +190,7 @@ int32_t run_setup_program(const std::u16string& folder) {
 }
 
 int32_t install_driver_package(const install_job& job) {
-  std::u16string folder = make_extract_folder(job.package_path, bound_folder(current_job_bindings().download_path));
+  std::u16string folder = make_extract_folder(job.package_path, job_download_path());
   if (folder.empty()) return -1;
   // "-aos" keeps what is there: an older extraction of a same-named package must go first.
   empty_folder(folder);
@@ -238,7 +236,7 @@ int32_t install_entry(void* argument) {
 
 int32_t restore_entry(void* argument) {
   const restore_job& job = *static_cast<const restore_job*>(argument);
-  std::u16string backup = bound_folder(current_job_bindings().backup_path);
+  std::u16string backup = job_backup_path();
   if (!is_safe_relative_path(job.archive_name)) return -1;
   std::u16string folder = make_extract_folder(job.archive_name, backup);
   if (folder.empty()) return -1;
