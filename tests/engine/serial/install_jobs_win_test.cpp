@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/install_jobs.h"
+#include "engine/worker_task.h"
 #include "tests/engine/serial/standins.h"
 #include "tests/engine/serial/zip_fixture.h"
 
@@ -16,6 +17,8 @@ struct shown_message {
   void* owner;
   int type;
   std::u16string text;
+  DWORD thread;
+  HWND active;  // the showing thread's active window
 };
 
 std::vector<shown_message> messages;
@@ -36,7 +39,7 @@ class InstallJobs : public ::testing::Test {
     b.download_path = [] { return download_folder; };
     b.backup_path = [] { return backup_folder; };
     b.show_message = [](void* owner, int type, const char16_t* text) {
-      messages.push_back({owner, type, text});
+      messages.push_back({owner, type, text, GetCurrentThreadId(), GetActiveWindow()});
       return 1;
     };
     b.show_in_explorer = [](void*, const char16_t* path) { explorer_shows.push_back(path); };
@@ -210,6 +213,23 @@ TEST_F(InstallJobs, UninstallWaitsForTheInstallerAndAlwaysTellsTheUser) {
   uninstall_job outside{u"..\\system32\\x.inf", owner_};
   EXPECT_EQ(uninstall_driver(&outside), -1);
   EXPECT_EQ(messages.size(), 3u);
+}
+
+TEST_F(InstallJobs, AJobOnAWorkerThreadShowsItsMessageOverTheWindowItWasGiven) {
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(owner);
+  uninstall_job job{u"oem12.inf", owner};
+  standin_log log(t_ / "log.txt");
+  worker_task_c task(uninstall_driver, &job);
+  ASSERT_TRUE(task.start());
+  wait_for_thread(task.thread());
+  EXPECT_EQ(task.result(), 0);
+  task.release();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].thread, GetCurrentThreadId());
+  EXPECT_EQ(messages[0].active, nullptr);  // why the owner has to be handed down
+  EXPECT_EQ(messages[0].owner, owner);
+  DestroyWindow(owner);
 }
 
 }  // namespace
