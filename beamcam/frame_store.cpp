@@ -24,8 +24,8 @@ int16_t trimmed_mean(const int16_t* frame, int32_t c, int32_t r) {
     for (int32_t dc = -1; dc <= 1; ++dc) {
       int v = row[c + dc];
       sum += v;
-      if (v > largest) largest = v;
-      if (v < smallest) smallest = v;
+      largest = std::max(largest, v);
+      smallest = std::min(smallest, v);
     }
   }
   return int16_t((sum - largest - smallest) / 7);
@@ -41,6 +41,15 @@ void smooth_row(int16_t* frame, int32_t r, int32_t left, int32_t right) {
   if (r < 1 || r > FrameHeight - 2) return;
   for (int32_t c = std::max(left, 1); c <= std::min(right, FrameWidth - 2); ++c)
     row_of(frame, r)[c] = trimmed_mean(frame, c, r);
+}
+
+// The ring and the results never overlap; saying so lets the compiler vectorise the loops.
+void peak_hold_into(int16_t* __restrict out, const int16_t* __restrict in) {
+  for (size_t i = 0; i < FramePixels; ++i) out[i] = in[i] > out[i] ? in[i] : out[i];
+}
+
+void add_into(int32_t* __restrict sum, const int16_t* __restrict in) {
+  for (size_t i = 0; i < FramePixels; ++i) sum[i] += in[i];
 }
 
 }  // namespace
@@ -92,17 +101,11 @@ void frame_store_c::CombineFrames() {
   // Slot by slot over the whole frame: each slot is read once, front to back.
   if (AcqMode == acq_peak_hold) {
     std::fill(out, out + FramePixels, int16_t(0));
-    for (int s = 0; s < slots; ++s) {
-      const int16_t* in = FrameRing.data() + size_t(s) * FramePixels;
-      for (size_t i = 0; i < FramePixels; ++i) out[i] = std::max(out[i], in[i]);
-    }
+    for (int s = 0; s < slots; ++s) peak_hold_into(out, FrameRing.data() + size_t(s) * FramePixels);
   } else {
     int32_t* sum = sums_.data();
     std::fill(sum, sum + FramePixels, 0);
-    for (int s = 0; s < slots; ++s) {
-      const int16_t* in = FrameRing.data() + size_t(s) * FramePixels;
-      for (size_t i = 0; i < FramePixels; ++i) sum[i] += in[i];
-    }
+    for (int s = 0; s < slots; ++s) add_into(sum, FrameRing.data() + size_t(s) * FramePixels);
     for (size_t i = 0; i < FramePixels; ++i) out[i] = int16_t(sum[i] / slots);
   }
 

@@ -16,7 +16,7 @@
 namespace {
 
 // A bright round beam in the middle on a noisy background: the peak lies in the middle, so
-// the smoothing covers the largest square there is.
+// the smoothing covers the largest square there is. Combined it stays below 765.
 std::vector<uint8_t> beam_video(int lines, unsigned seed) {
   std::vector<uint8_t> bytes(video_buffer_bytes(lines));
   unsigned state = seed;
@@ -24,7 +24,7 @@ std::vector<uint8_t> beam_video(int lines, unsigned seed) {
     for (int c = 0; c < FrameWidth; ++c) {
       state = state * 1103515245u + 12345u;
       double dx = c - 360.0, dy = r - lines / 2.0;
-      double v = 230.0 * std::exp(-(dx * dx + dy * dy) / (2 * 60.0 * 60.0)) + (state >> 16) % 20;
+      double v = 140.0 * std::exp(-(dx * dx + dy * dy) / (2 * 60.0 * 60.0)) + (state >> 16) % 20;
       uint8_t* p = &bytes[(size_t(r) * FrameWidth + c) * 3];
       p[0] = p[1] = p[2] = uint8_t(std::min(v, 255.0));
     }
