@@ -1,11 +1,13 @@
 // Writes Trellum's colour bar: 1024 x 30 pixels, 24 bits, all rows alike. Its row is the
 // palette of the false-colour display, black through blue, cyan, green, yellow, red and
-// magenta to white. Built for the machine that builds, so it has no dependencies.
+// magenta to white. Built for the machine that builds, with the bitmap writer only.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "beamcam/bmp24.h"
 
 namespace {
 
@@ -36,10 +38,6 @@ std::vector<rgb> colour_bar() {
   return p;
 }
 
-void put(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,28 +50,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "colorbar-gen: %u entries instead of 1024\n", unsigned(bar.size()));
     return 1;
   }
-  const uint32_t width = 1024, height = 30, image = width * 3 * height;
-  std::string s = "BM";
-  put(s, 54 + image, 4);
-  put(s, 0, 4);
-  put(s, 54, 4);
-  put(s, 40, 4);
-  put(s, width, 4);
-  put(s, height, 4);
-  put(s, 1, 2);
-  put(s, 24, 2);
-  put(s, 0, 4);
-  put(s, image, 4);
-  put(s, 2835, 4);
-  put(s, 2835, 4);
-  put(s, 0, 4);
-  put(s, 0, 4);
-  for (uint32_t r = 0; r < height; ++r)
-    for (const rgb& c : bar) {
-      s += char(c.b);
-      s += char(c.g);
-      s += char(c.r);
-    }
+  std::vector<uint8_t> rows;
+  for (int r = 0; r < 30; ++r)
+    for (const rgb& c : bar) rows.insert(rows.end(), {uint8_t(c.b), uint8_t(c.g), uint8_t(c.r)});
+  const std::string s = write_bmp24(rows.data(), 1024, 30);
   std::FILE* f = std::fopen(argv[1], "wb");
   if (!f || std::fwrite(s.data(), 1, s.size(), f) != s.size() || std::fclose(f) != 0) {
     std::fprintf(stderr, "colorbar-gen: cannot write %s\n", argv[1]);
