@@ -223,6 +223,16 @@ int load_language_from(std::string_view resource, std::u16string_view code) {
   return 0;
 }
 
+void unload_language() {
+  language_state& st = state();
+  std::lock_guard<std::mutex> parsing(st.parse_lock);
+  std::lock_guard<std::mutex> g(st.table_lock);
+  st.texts.clear();
+  st.names.clear();
+  st.current_index = 0;
+  st.resource = {};
+}
+
 int load_language(std::u16string_view code) { return load_language_from(language_resource(), code); }
 
 const char16_t* get_text(std::string_view key) {

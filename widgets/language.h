@@ -17,6 +17,9 @@ int load_language(std::u16string_view code);
 // The same from a given resource text, which the caller keeps alive for the process.
 int load_language_from(std::string_view resource, std::u16string_view code);
 
+// Forgets every text, the list and the resource (texts handed out stay readable).
+void unload_language();
+
 // One pass over the resource: rebuilds the language list and stores the texts of the section
 // whose name belongs to the code (replacing existing texts with overwrite, else only adding).
 void parse_language_ini(std::u16string_view code, bool remember_index, bool overwrite);
