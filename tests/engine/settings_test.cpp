@@ -6,8 +6,10 @@
 #include <set>
 
 #include "base/text.h"
+#include "engine/helpers.h"
 #include "engine/registry.h"
 #include "tests/engine/settings_cases.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -174,6 +176,23 @@ TEST_F(SettingsTest, DefaultsInADriveRootHaveOneBackslash) {
   EXPECT_EQ(std::u16string(app_settings.DownloadPath), u"D:\\Download");
   EXPECT_EQ(std::u16string(app_settings.BackupPath), u"D:\\Backup");
   EXPECT_EQ(std::u16string(app_settings.exclusion_list_path), u"D:\\Exclusion.dat");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExclusionFile, ReadWholeFromTheSettingsPath) {
+  temp_folder dir;
+  copy_cut(app_settings.exclusion_list_path, utf8_to_u16((dir / "Exclusion.dat").u8string()));
+  std::vector<char> data{'x'};
+  EXPECT_FALSE(read_exclusion_file(data));  // missing
+  write_file_bytes(dir / "Exclusion.dat", "");
+  EXPECT_FALSE(read_exclusion_file(data));  // empty
+  write_file_bytes(dir / "Exclusion.dat", "<exclusions/>");
+  ASSERT_TRUE(read_exclusion_file(data));
+  EXPECT_EQ(std::string(data.data()), "<exclusions/>");
+  EXPECT_EQ(data.size(), 14u);
 }
 
 }  // namespace
