@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "base/wide.h"
 #include "engine/settings.h"
+#include "engine/system_facts.h"
 #include "tests/engine/settings_cases.h"
 #include "tests/support/test_support.h"
 
@@ -75,16 +76,21 @@ std::u16string today_utc() {
 
 class SettingsRegistry : public ::testing::Test {
  protected:
+  // The start-up order: the system facts give the program folder (the current directory).
   void SetUp() override {
     delete_settings_key();
-    base = as_u16(folder.path().wstring().c_str());
-    base += u'\\';
-    copy_cut(app_settings.base_folder, base);
+    GetCurrentDirectoryW(MAX_PATH, saved_directory);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.path().wstring().c_str()));
+    ASSERT_TRUE(init_system_info());
+    base = app_settings.base_folder;
+    ASSERT_EQ(base, folder_with_backslash(as_u16(folder.path().wstring().c_str())));
   }
   void TearDown() override {
     close_settings_key();
     delete_settings_key();
+    SetCurrentDirectoryW(saved_directory);
   }
+  WCHAR saved_directory[MAX_PATH];
   temp_folder folder;
   std::u16string base;
 };
