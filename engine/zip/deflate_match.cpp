@@ -1,5 +1,6 @@
 // The matcher of the compressor: the sliding window, hash chains, the longest-match search
 // and the greedy and lazy parsers that feed the block coder.
+#include <algorithm>
 #include <new>
 
 #include "engine/zip/deflate_state.h"
@@ -21,6 +22,11 @@ inline uint16_t load16(const uint8_t* p) {
   std::memcpy(&v, p, 2);
   return v;
 }
+inline uint32_t load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
 inline uint64_t load64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, 8);
@@ -36,14 +42,26 @@ inline unsigned equal_prefix(uint64_t x) {
 #endif
 }
 
+// Length of the common prefix of two strings known to agree on their first two bytes,
+// compared eight bytes per step, at most max_match.
+inline unsigned match_length_at(const uint8_t* scan, const uint8_t* match) {
+  unsigned len = 2;
+  for (;;) {
+    uint64_t diff = load64(scan + len) ^ load64(match + len);
+    if (diff) return std::min(len + equal_prefix(diff), max_match);
+    len += 8;
+    if (len >= max_match) return max_match;
+  }
+}
+
 inline void update_hash(unsigned& h, uint8_t c) { h = ((h << hash_shift) ^ c) & hash_mask; }
 
 // Inserts the string at `pos` and gives the previous head of its chain.
 inline unsigned insert_string(deflate_state& s, unsigned pos) {
   update_hash(s.ins_h, s.window[pos + min_match - 1]);
   unsigned head = s.head[s.ins_h];
-  s.prev[pos & window_mask] = head;
-  s.head[s.ins_h] = pos;
+  s.prev[pos & window_mask] = uint16_t(head);
+  s.head[s.ins_h] = uint16_t(pos);
   return head;
 }
 
@@ -52,8 +70,8 @@ void slide_window(deflate_state& s) {
   s.match_start -= window_half;
   s.strstart -= window_half;
   s.block_start -= long(window_half);
-  for (unsigned n = 0; n < hash_size; ++n) s.head[n] = s.head[n] >= window_half ? s.head[n] - window_half : 0;
-  for (unsigned n = 0; n < window_half; ++n) s.prev[n] = s.prev[n] >= window_half ? s.prev[n] - window_half : 0;
+  for (unsigned n = 0; n < hash_size; ++n) s.head[n] = uint16_t(s.head[n] >= window_half ? s.head[n] - window_half : 0);
+  for (unsigned n = 0; n < window_half; ++n) s.prev[n] = uint16_t(s.prev[n] >= window_half ? s.prev[n] - window_half : 0);
 }
 
 // Reads once into the free room behind the data; a result of 0 ends the input.
@@ -98,29 +116,39 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   }
   const uint8_t* window = s.window;
   const uint8_t* scan = window + s.strstart;
+  const uint16_t* prev = s.prev;
   uint16_t scan_start = load16(scan);
-  uint16_t scan_end = load16(scan + best_len - 1);
-  const uint32_t* prev = s.prev;
+  // A candidate can only beat best_len when it agrees on the bytes up to best_len, so the
+  // last of those are checked first: two while best_len is 2, then four.
+  if (best_len < 3) {
+    uint16_t scan_end = load16(scan + best_len - 1);
+    for (;;) {
+      const uint8_t* match = window + cur_match;
+      if (load16(match + best_len - 1) == scan_end && load16(match) == scan_start) {
+        unsigned len = match_length_at(scan, match);
+        if (len > best_len) {
+          s.match_start = cur_match;
+          best_len = len;
+          if (len >= nice) return best_len <= s.lookahead ? best_len : s.lookahead;
+          break;
+        }
+      }
+      if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
+        return best_len <= s.lookahead ? best_len : s.lookahead;
+    }
+    if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
+      return best_len <= s.lookahead ? best_len : s.lookahead;
+  }
+  uint32_t scan_end = load32(scan + best_len - 3);
   do {
     const uint8_t* match = window + cur_match;
-    // The two bytes at the end of the best match so far rule out most candidates at once.
-    if (load16(match + best_len - 1) != scan_end || load16(match) != scan_start) continue;
-    unsigned len = 2;
-    for (;;) {
-      uint64_t diff = load64(scan + len) ^ load64(match + len);
-      if (diff) {
-        len += equal_prefix(diff);
-        break;
-      }
-      len += 8;
-      if (len >= max_match) break;
-    }
-    if (len > max_match) len = max_match;
+    if (load32(match + best_len - 3) != scan_end || load16(match) != scan_start) continue;
+    unsigned len = match_length_at(scan, match);
     if (len > best_len) {
       s.match_start = cur_match;
       best_len = len;
       if (len >= nice) break;
-      scan_end = load16(scan + best_len - 1);
+      scan_end = load32(scan + best_len - 3);
     }
   } while ((cur_match = prev[cur_match & window_mask]) > limit && --chain != 0);
   return best_len <= s.lookahead ? best_len : s.lookahead;

@@ -58,8 +58,8 @@ struct deflate_state {
   long block_start;
   bool eof;
   unsigned good_match, max_lazy, nice_match, max_chain;
-  uint32_t head[deflate_internal::hash_size];
-  uint32_t prev[deflate_internal::window_half];
+  uint16_t head[deflate_internal::hash_size];
+  uint16_t prev[deflate_internal::window_half];
 
   // Symbols of the current block: distance 0 marks a literal in `lc`, else lc = length - 3.
   uint8_t sym_lc[deflate_internal::lit_buffer_size];
