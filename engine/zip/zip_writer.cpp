@@ -40,8 +40,13 @@ struct source_reader {
   uint64_t bytes = 0;
 };
 
-int counting_read(void* context, uint8_t* buffer, unsigned size) {
-  auto* r = static_cast<source_reader*>(context);
+// What the compressor's hooks work on: the source read, the archive written.
+struct pack_io {
+  source_reader* reader;
+  zip_writer* writer;
+};
+
+int counting_read(source_reader* r, uint8_t* buffer, unsigned size) {
   int n = zip_source_read(r->file, buffer, size);
   if (n <= 0) return n;
   r->bytes += unsigned(n);
@@ -50,8 +55,12 @@ int counting_read(void* context, uint8_t* buffer, unsigned size) {
   return n;
 }
 
-bool archive_sink(void* context, const uint8_t* data, unsigned size) {
-  return archive_write(*static_cast<zip_writer*>(context), data, size);
+int pack_read(void* context, uint8_t* buffer, unsigned size) {
+  return counting_read(static_cast<pack_io*>(context)->reader, buffer, size);
+}
+
+bool pack_write(void* context, const uint8_t* data, unsigned size) {
+  return archive_write(*static_cast<pack_io*>(context)->writer, data, size);
 }
 
 bool copy_stored(zip_writer& w, source_reader& r) {
@@ -120,7 +129,8 @@ uint32_t add(zip_writer& w, const char16_t* name, const char16_t* source_path) {
   bool ok;
   if (e.method == 8) {
     uint64_t packed = 0;
-    ok = deflate_stream(counting_read, archive_sink, &w, pack_level, &e.flags, &packed) == nullptr &&
+    pack_io io{&reader, &w};
+    ok = deflate_stream(pack_read, pack_write, &io, pack_level, &e.flags, &packed) == nullptr &&
          w.written == data_start + packed;
   } else {
     ok = copy_stored(w, reader);
