@@ -4,10 +4,15 @@
 usage: zip_check.py <archive> <folder> <entries>
 Every entry must test sound, give back the bytes of <folder>/<entry name>, carry the file's
 modification time, and the archive must hold exactly <entries> entries; `unzip -t` must pass.
-usage: zip_check.py --probe <runner or -> <zip-probe> <folder> <archive>
-packs <folder> with zip-probe first (through a runner such as wine-run, paths given as Z:).
+usage: zip_check.py --probe <runner or -> <zip-probe> <work-folder>
+makes a sample package in <work-folder> (Windows binaries found on this machine, text, noise,
+nested folders), packs it with zip-probe (through a runner such as wine-run, with Z: paths)
+and checks the archive.
 """
+import glob
 import os
+import random
+import shutil
 import subprocess
 import sys
 import time
@@ -45,10 +50,32 @@ def windows_path(p):
     return "Z:" + os.path.abspath(p).replace("/", "\\")
 
 
+def make_sample(folder):
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, "drivers", "x64"))
+    dlls = []
+    for d in ("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows", "/usr/lib/x86_64-linux-gnu/wine/i386-windows",
+              "/usr/lib/wine/x86_64-windows"):
+        dlls += sorted(p for p in glob.glob(os.path.join(d, "*.dll")) if os.path.getsize(p) > 100000)
+    for p in dlls[::max(1, len(dlls) // 6)][:6]:
+        shutil.copyfile(p, os.path.join(folder, "drivers", "x64", os.path.basename(p)))
+    rng = random.Random(7)
+    words = ["Device", "driver", "HKR", "AddReg", "CopyFiles", "=", ",", "%DeviceDesc%", "\r\n"]
+    with open(os.path.join(folder, "drivers", "pkg.inf"), "w") as f:
+        f.write(" ".join(rng.choice(words) for _ in range(60000)))
+    with open(os.path.join(folder, "noise.bin"), "wb") as f:
+        f.write(rng.randbytes(300000))
+    open(os.path.join(folder, "empty.txt"), "wb").close()
+    with open(os.path.join(folder, "old.zip"), "wb") as f:
+        f.write(b"stored as it is" * 100)
+
+
 def main():
     args = sys.argv[1:]
     if args and args[0] == "--probe":
-        runner, probe, folder, archive = args[1:5]
+        runner, probe, work = args[1:4]
+        folder, archive = os.path.join(work, "sample"), os.path.join(work, "sample.zip")
+        make_sample(folder)
         cmd = [probe, "pack", folder, archive]
         if runner != "-":
             cmd = [runner, probe, "pack", windows_path(folder), windows_path(archive)]
