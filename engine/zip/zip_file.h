@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct zip_os_file;
 
@@ -27,6 +28,10 @@ zip_os_file* zip_source_open(const char16_t* path, zip_source_info& info);
 // The count read, 0 at the end, -1 on error.
 int zip_source_read(zip_os_file* f, uint8_t* buffer, unsigned size);
 void zip_source_close(zip_os_file* f);
+
+// The name in the ANSI code page; false when a character has no place in it (it would
+// come out as '?' or a look-alike, and the entry could not be extracted under its name).
+bool zip_name_to_ansi(const char16_t* name, std::string& ansi);
 
 // Local time minus UTC, in seconds, as the clocks stand now.
 int32_t zip_local_offset_now();

@@ -66,6 +66,11 @@ int zip_source_read(zip_os_file* f, uint8_t* buffer, unsigned size) {
 
 void zip_source_close(zip_os_file* f) { ::close(fd_of(f)); }
 
+bool zip_name_to_ansi(const char16_t* name, std::string& ansi) {
+  ansi = u16_to_ansi(name);
+  return ansi_to_u16(ansi) == name;
+}
+
 int32_t zip_local_offset_now() {
   time_t now = time(nullptr);
   struct tm t;

@@ -55,6 +55,17 @@ int zip_source_read(zip_os_file* f, uint8_t* buffer, unsigned size) {
 
 void zip_source_close(zip_os_file* f) { CloseHandle(handle(f)); }
 
+bool zip_name_to_ansi(const char16_t* name, std::string& ansi) {
+  int length = lstrlenW(as_wide(name));
+  ansi.clear();
+  if (length == 0) return true;
+  BOOL used_default = FALSE;
+  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, as_wide(name), length, nullptr, 0, nullptr, &used_default);
+  if (n <= 0 || used_default) return false;
+  ansi.resize(size_t(n));
+  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, as_wide(name), length, &ansi[0], n, nullptr, nullptr) == n;
+}
+
 int32_t zip_local_offset_now() {
   FILETIME utc, local;
   GetSystemTimeAsFileTime(&utc);

@@ -4,7 +4,6 @@
 #include <new>
 #include <vector>
 
-#include "base/text.h"
 #include "engine/zip/crc32.h"
 #include "engine/zip/deflate.h"
 #include "engine/zip/zip_file.h"
@@ -83,8 +82,8 @@ void roll_back(zip_writer& w, uint64_t offset) {
 }
 
 uint32_t add(zip_writer& w, const char16_t* name, const char16_t* source_path) {
-  std::string ansi = u16_to_ansi(name);
-  if (ansi.size() > 2 * 259) return zip_error_argument;
+  std::string ansi;
+  if (!zip_name_to_ansi(name, ansi) || ansi.size() > 2 * 259) return zip_error_argument;
   if (w.last_error) return zip_error_failed;
   if (w.finished) return zip_error_finished;
   if (ansi.empty() || ansi.size() > zip_max_name_bytes) return zip_error_argument;
