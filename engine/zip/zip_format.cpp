@@ -13,6 +13,18 @@ void put32(std::string& out, uint32_t v) {
   put16(out, v >> 16);
 }
 
+// The fields the local and the central header share, from version needed to name length.
+void put_entry_fields(std::string& out, const zip_entry_header& e) {
+  put16(out, e.version_needed);
+  put16(out, e.flags);
+  put16(out, e.method);
+  put32(out, e.dos_date_time);
+  put32(out, e.crc);
+  put32(out, e.compressed_size);
+  put32(out, e.uncompressed_size);
+  put16(out, uint32_t(e.name.size()));
+}
+
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
 int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
@@ -93,14 +105,7 @@ uint32_t zip_external_attributes(uint32_t a) {
 
 std::string zip_local_header(const zip_entry_header& e) {
   std::string out = "PK\x03\x04";
-  put16(out, e.version_needed);
-  put16(out, e.flags);
-  put16(out, e.method);
-  put32(out, e.dos_date_time);
-  put32(out, e.crc);
-  put32(out, e.compressed_size);
-  put32(out, e.uncompressed_size);
-  put16(out, uint32_t(e.name.size()));
+  put_entry_fields(out, e);
   put16(out, zip_local_extra_length);
   out += e.name;
   out += "UT";
@@ -115,14 +120,7 @@ std::string zip_local_header(const zip_entry_header& e) {
 std::string zip_central_header(const zip_entry_header& e) {
   std::string out = "PK\x01\x02";
   put16(out, e.version_made_by);
-  put16(out, e.version_needed);
-  put16(out, e.flags);
-  put16(out, e.method);
-  put32(out, e.dos_date_time);
-  put32(out, e.crc);
-  put32(out, e.compressed_size);
-  put32(out, e.uncompressed_size);
-  put16(out, uint32_t(e.name.size()));
+  put_entry_fields(out, e);
   put16(out, zip_central_extra_length);
   put16(out, 0);  // comment
   put16(out, 0);  // disk number start
