@@ -91,8 +91,8 @@ std::vector<corpus_case> corpus() {
       {"run of 1000", std::string(1000, 'x')},
       {"text 300 KiB", deflate_text(300000, 2)},
       // Ends near the window's end with no slide after it: the search there must not fail.
-      {"text of 64 KiB", deflate_text(65536, 8)},
-      {"text of 96 KiB", deflate_text(98304, 8)},
+      {"text of 65500 bytes", deflate_text(65500, 8)},
+      {"text of 98268 bytes", deflate_text(98268, 8)},
       {"text then noise then text", deflate_text(70000, 3) + deflate_noise(40000, 4) + deflate_text(90000, 3)},
       {"all byte values", [] {
          std::string s;
