@@ -140,17 +140,27 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
       return best_len <= s.lookahead ? best_len : s.lookahead;
   }
   uint32_t scan_end = load32(scan + best_len - 3);
-  do {
-    const uint8_t* match = window + cur_match;
-    if (load32(match + best_len - 3) != scan_end || load16(match) != scan_start) continue;
-    unsigned len = match_length_at(scan, match);
-    if (len > best_len) {
-      s.match_start = cur_match;
-      best_len = len;
-      if (len >= nice) break;
-      scan_end = load32(scan + best_len - 3);
+  const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
+  for (;;) {
+    // Most candidates fail the end check: walk on with nothing else in the loop.
+    while (load32(window_end + cur_match) != scan_end) {
+      cur_match = prev[cur_match & window_mask];
+      if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
-  } while ((cur_match = prev[cur_match & window_mask]) > limit && --chain != 0);
+    const uint8_t* match = window + cur_match;
+    if (load16(match) == scan_start) {
+      unsigned len = match_length_at(scan, match);
+      if (len > best_len) {
+        s.match_start = cur_match;
+        best_len = len;
+        if (len >= nice) break;
+        scan_end = load32(scan + best_len - 3);
+        window_end = window + best_len - 3;
+      }
+    }
+    cur_match = prev[cur_match & window_mask];
+    if (cur_match <= limit || --chain == 0) break;
+  }
   return best_len <= s.lookahead ? best_len : s.lookahead;
 }
 
