@@ -164,7 +164,9 @@ class Handler(BaseHTTPRequestHandler):
         return self.rfile.read(length) if length > 0 else b""
 
     def entry(self, body):
-        e = {"method": self.command, "path": self.path, "headers": [[k, v] for k, v in self.headers.items()]}
+        e = {"method": self.command, "path": self.path, "headers": [[k, v] for k, v in self.headers.items()],
+             "proxied": getattr(self, "proxied", False),
+             "h": {k.lower(): v for k, v in self.headers.items()}}
         ctype = self.headers.get("Content-Type", "")
         if ctype.startswith("multipart/form-data"):
             e["form"] = []
@@ -238,7 +240,16 @@ class Handler(BaseHTTPRequestHandler):
             return False
         return True
 
+    def route(self):
+        """The path of the request; a request through a proxy carries the whole address."""
+        if self.path.lower().startswith("http://"):
+            rest = self.path[7:]
+            slash = rest.find("/")
+            self.path = rest[slash:] if slash >= 0 else "/"
+            self.proxied = True
+
     def do_GET(self):
+        self.route()
         mode = self.service.mode_for(self.path)
         self.service.log(self.entry(b""))
         if self.misbehave(mode):
@@ -273,6 +284,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send(200, data, mode=mode)
 
     def do_POST(self):
+        self.route()
         mode = self.service.mode_for(self.path)
         body = self.read_body()
         entry = self.entry(body)
@@ -289,6 +301,17 @@ class Handler(BaseHTTPRequestHandler):
             self.send(200, envelope.seal(answer), mode=mode)
         else:
             self.send(404, b"<html>no such page</html>", "text/html")
+
+
+def watch(server, args):
+    """Ends the service when told by the stop file, when its folder is gone, or at --max-life."""
+    started = time.monotonic()
+    folder = os.path.dirname(os.path.abspath(args.stop_file)) if args.stop_file else None
+    while time.monotonic() - started < args.max_life:
+        if args.stop_file and (os.path.exists(args.stop_file) or not os.path.isdir(folder)):
+            break
+        time.sleep(0.05)
+    os._exit(0)
 
 
 def main():
@@ -308,7 +331,15 @@ def main():
     p.add_argument("--cut", type=int, default=-1, help="cut: body bytes sent (default half)")
     p.add_argument("--oversize", type=int, default=8388608 + 16, help="oversize: body bytes")
     p.add_argument("--redirect", default="", help="redirect: the Location")
+    p.add_argument("--stop-file", help="the service ends when this file appears or its folder goes")
+    p.add_argument("--max-life", type=float, default=900, help="seconds before the service ends by itself")
+    p.add_argument("--detach", action="store_true", help="let go of the inherited standard streams")
     args = p.parse_args()
+    if args.detach:
+        # A test runner waits on inherited pipes; a service started under Wine cannot be waited for.
+        null = os.open(os.devnull, os.O_RDWR)
+        for fd in (0, 1, 2):
+            os.dup2(null, fd)
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
@@ -320,6 +351,7 @@ def main():
             f.write("%d\n" % port)
         os.replace(tmp, args.port_file)
     print("PORT %d" % port, flush=True)
+    threading.Thread(target=watch, args=(server, args), daemon=True).start()
     try:
         server.serve_forever()
     except KeyboardInterrupt:
