@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "engine/engine_errors.h"
-#include "engine/helpers.h"
+#include "engine/helpers.h"  // url_escape
 #include "engine/net_client.h"
 
 namespace {
@@ -41,6 +41,15 @@ size_t header_seen(char* data, size_t size, size_t count, void* user) {
     }
   }
   return n;
+}
+
+// Bytes in the partial file; 0 when there is none.
+uint32_t partial_size(const char16_t* path) {
+  FILE* f = open_file_u16(path, "rb");
+  if (!f) return 0;
+  long n = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : 0;
+  std::fclose(f);
+  return n > 0 ? uint32_t(n) : 0;
 }
 
 // Decides, at the first bytes of a body, whether and where they go.
@@ -118,7 +127,7 @@ int transfer_to_file(net_client_c* client, transfer_state& state, const std::str
     return -1;
   }
   // The resume offset is what the partial file really holds, asked for again on every try.
-  const uint32_t on_disk = http ? file_size(path) : 0;
+  const uint32_t on_disk = http ? partial_size(path) : 0;
   client->target_file = open_file_u16(path, http ? "ab" : "wb");
   if (!client->target_file) {
     set_last_error(engine_error::download_open);

@@ -58,9 +58,11 @@ proxy_options choose_proxy(const proxy_choice& choice, std::string (*system_prox
   return o;
 }
 
-void apply_proxy(void* curl_handle) {
+void apply_proxy(void* curl_handle) { apply_proxy_choice(curl_handle, current_proxy_choice()); }
+
+void apply_proxy_choice(void* curl_handle, const proxy_choice& choice) {
   CURL* curl = static_cast<CURL*>(curl_handle);
-  const proxy_options o = choose_proxy(current_proxy_choice(), read_system_proxy);
+  const proxy_options o = choose_proxy(choice, read_system_proxy);
   if (!curl || !o.set) return;
   curl_easy_setopt(curl, CURLOPT_PROXYTYPE, o.type);
   curl_easy_setopt(curl, CURLOPT_PROXY, o.address.c_str());

@@ -32,5 +32,6 @@ std::string first_host_port(const std::string& proxy_server);
 std::string read_system_proxy();
 // The proxy values of the settings, read at each call.
 proxy_choice current_proxy_choice();
-// Sets the choice on a libcurl easy handle.
+// Sets the settings' choice on a libcurl easy handle.
 void apply_proxy(void* curl_handle);
+void apply_proxy_choice(void* curl_handle, const proxy_choice& choice);

@@ -15,6 +15,7 @@ import argparse
 import gzip
 import json
 import os
+import re
 import socket
 import struct
 import sys
@@ -73,6 +74,15 @@ def parse_multipart(content_type, body):
     return parts
 
 
+def element_text(parent, tag):
+    """The text of a child as a reader that drops the printer's layout sees it: the line break
+    and tabs that the client's printer puts around a CDATA section are not part of it."""
+    text = parent.findtext(tag)
+    if text is None:
+        return None
+    return re.sub(r"\n\t*$", "", re.sub(r"^\n\t*", "", text))
+
+
 def cdata(text):
     return "<![CDATA[" + text.replace("]]>", "]]]]><![CDATA[>") + "]]>"
 
@@ -108,7 +118,10 @@ class Service:
         """The answer for a request document: per hardware, the catalog items of its IDs."""
         if "answer_raw" in self.catalog:
             return self.catalog["answer_raw"].encode(self.catalog.get("answer_encoding", "utf-8"))
-        root = ET.fromstring(request_xml)
+        # The identifiers come in the client's ANSI page whatever the declaration says, and
+        # the answer's texts go back the same way.
+        ansi = self.args.ansi
+        root = ET.fromstring(request_xml.decode(ansi, errors="replace"))
         drivers = self.catalog.get("drivers", {})
         out = ['<?xml version="1.0" encoding="UTF-8" ?>', "<drivercb>"]
         config = self.catalog.get("config")
@@ -118,10 +131,10 @@ class Service:
             out.append("<config%s />" % attrs)
         out.append("<hardwares>")
         for hardware in root.iter("hardware"):
-            instance_id = hardware.findtext("id") or ""
+            instance_id = element_text(hardware, "id") or ""
             ids = []
             for tag in ("hardids", "compids"):
-                text = hardware.findtext(tag)
+                text = element_text(hardware, tag)
                 if text:
                     ids.extend(text.split("\n"))
             items = []
@@ -138,7 +151,7 @@ class Service:
                 out.append("</item>")
             out.append("</hardware>")
         out.append("</hardwares></drivercb>")
-        return "\n".join(out).encode("utf-8")
+        return "\n".join(out).encode(ansi, errors="replace")
 
     def version_document(self):
         if "version_raw" in self.catalog:
@@ -284,6 +297,13 @@ class Handler(BaseHTTPRequestHandler):
         self.send(200, data, mode=mode)
 
     def do_POST(self):
+        try:
+            self.post()
+        except Exception as err:  # noqa: BLE001 - the test reads the log, not a traceback
+            self.service.log({"method": "POST", "path": self.path, "error": repr(err)})
+            self.send(500, repr(err).encode(), "text/plain")
+
+    def post(self):
         self.route()
         mode = self.service.mode_for(self.path)
         body = self.read_body()
@@ -326,6 +346,7 @@ def main():
     p.add_argument("--times", type=int, default=-1, help="misbehave this many times, then answer")
     p.add_argument("--message", default="", help="body of a 499 answer")
     p.add_argument("--message-encoding", default="cp1252")
+    p.add_argument("--ansi", default="cp1252", help="the client's ANSI code page")
     p.add_argument("--delay", type=float, default=0.2, help="slow: seconds between chunks")
     p.add_argument("--chunk", type=int, default=1024, help="slow: bytes per chunk")
     p.add_argument("--cut", type=int, default=-1, help="cut: body bytes sent (default half)")
