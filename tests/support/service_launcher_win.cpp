@@ -8,7 +8,8 @@ using unix_name_fn = char*(CDECL*)(const WCHAR*);
 
 unix_name_fn wine_unix_name() {
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<unix_name_fn>(GetProcAddress(kernel, "wine_get_unix_file_name")) : nullptr;
+  FARPROC proc = kernel ? GetProcAddress(kernel, "wine_get_unix_file_name") : nullptr;
+  return reinterpret_cast<unix_name_fn>(reinterpret_cast<void*>(proc));
 }
 
 std::wstring quoted(const std::string& arg) {
