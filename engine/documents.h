@@ -32,6 +32,8 @@ struct driver_config_target {
   void (*save)();             // saves the settings; may be null
 };
 constexpr size_t uninstall_link_capacity = 1025;
+// server_desc, and Autorun and UninstallLink of the settings, saved with save_settings.
+driver_config_target settings_config_target();
 
 // The request document, printed with a tab per level and "\n" line breaks, no terminator.
 std::string build_driver_request(const std::vector<device_info>& devices,

@@ -1,4 +1,13 @@
 #include "engine/proxy.h"
+#include "engine/settings.h"
 
-// No settings record yet: no proxy.
-proxy_choice current_proxy_choice() { return {}; }
+proxy_choice current_proxy_choice() {
+  const app_settings_record& s = app_settings;
+  proxy_choice c;
+  c.type = s.ProxyType;
+  c.host = s.ProxyHost;
+  c.port = s.ProxyPort;
+  c.user = s.ProxyUser;
+  c.pass = s.ProxyPass;
+  return c;
+}

@@ -2,8 +2,6 @@
 
 #include <tinyxml.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -20,20 +18,6 @@ namespace {
 
 constexpr uint32_t check_delay_ms = 3000;
 
-// Reads one decimal integer as a stream extraction does: leading blanks, a sign, digits.
-bool read_int(const char*& p, int& value) {
-  const char* q = p;
-  while (*q && std::isspace(static_cast<unsigned char>(*q))) ++q;
-  const char* start = q;
-  if (*q == '+' || *q == '-') ++q;
-  if (!std::isdigit(static_cast<unsigned char>(*q))) return false;
-  char* end = nullptr;
-  long v = std::strtol(start, &end, 10);
-  value = int(v);
-  p = end;
-  return true;
-}
-
 bool is_web_link(const std::string& link) {
   auto starts = [&](std::string_view prefix) {
     return link.size() > prefix.size() && equal_ci_ascii(std::string_view(link).substr(0, prefix.size()), prefix);
@@ -42,28 +26,6 @@ bool is_web_link(const std::string& link) {
 }
 
 }  // namespace
-
-void parse_version_numbers(const char* text, int numbers[4]) {
-  for (int i = 0; i < 4; ++i) numbers[i] = 0;
-  if (!text) return;
-  const char* p = text;
-  if (!read_int(p, numbers[0])) return;
-  for (int i = 1; i < 4; ++i) {
-    if (!*p) return;
-    ++p;  // the separator, whatever it is
-    if (!read_int(p, numbers[i])) return;
-  }
-}
-
-bool compare_versions(const char* first, const char* second) {
-  int a[4], b[4];
-  parse_version_numbers(first, a);
-  parse_version_numbers(second, b);
-  for (int i = 0; i < 4; ++i) {
-    if (a[i] != b[i]) return b[i] < a[i];
-  }
-  return false;
-}
 
 bool parse_version_info(const char* text, version_info& info) {
   if (!text) return false;

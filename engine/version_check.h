@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "engine/version_compare.h"
+
 // Messages to the main window (wParam and lParam 0), sent from the check's thread.
 constexpr unsigned version_result_message = 0x800A;    // the check was asked for by the user
 constexpr unsigned show_update_link_message = 0x800B;  // the check at start-up
@@ -16,11 +18,6 @@ constexpr unsigned show_update_link_message = 0x800B;  // the check at start-up
 extern std::string published_version;
 extern std::string published_version_link;
 extern std::mutex published_version_lock;
-
-// Four numbers of a dotted text; each read fails to 0 and so does every later one.
-void parse_version_numbers(const char* text, int numbers[4]);
-// True when second is lower than first.
-bool compare_versions(const char* first, const char* second);
 
 struct version_info {
   std::string version;
