@@ -1,5 +1,6 @@
 #include "engine/version_check.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -33,12 +34,17 @@ void record_delivery(void*, unsigned message) {
 class VersionCheck : public ::testing::Test {
  protected:
   void SetUp() override {
+    // As at start-up: the library's global set-up is not safe to race from worker threads.
+    curl_global_init(CURL_GLOBAL_ALL);
     saved_ = net_sleep;
     net_sleep = count_sleep;
     slept = 0;
     deliveries.clear();
   }
-  void TearDown() override { net_sleep = saved_; }
+  void TearDown() override {
+    net_sleep = saved_;
+    curl_global_cleanup();
+  }
   void (*saved_)(uint32_t) = nullptr;
 };
 

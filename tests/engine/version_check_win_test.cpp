@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -37,6 +38,7 @@ TEST(VersionCheckWindow, NewerVersionArrivesAsAMessageToTheWindow) {
   RegisterClassW(&wc);
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(window, nullptr);
+  curl_global_init(CURL_GLOBAL_ALL);
   auto saved = net_sleep;
   net_sleep = no_sleep;
   ASSERT_TRUE(start_version_check(1, window));
@@ -48,6 +50,7 @@ TEST(VersionCheckWindow, NewerVersionArrivesAsAMessageToTheWindow) {
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   }
   net_sleep = saved;
+  curl_global_cleanup();
   DestroyWindow(window);
   EXPECT_EQ(received_message, UINT(version_result_message));
   EXPECT_EQ(received_version, "8.5.2");

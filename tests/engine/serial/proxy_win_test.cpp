@@ -23,13 +23,13 @@ class SystemProxy : public ::testing::Test {
                                    &size) == ERROR_SUCCESS;
   }
   void TearDown() override {
-    if (had_enable_) set(L"ProxyEnable", enable_);
+    if (had_enable_) set_number(L"ProxyEnable", enable_);
     else RegDeleteValueW(key_, L"ProxyEnable");
     if (had_server_) set(L"ProxyServer", server_);
     else RegDeleteValueW(key_, L"ProxyServer");
     RegCloseKey(key_);
   }
-  void set(const wchar_t* name, DWORD v) {
+  void set_number(const wchar_t* name, DWORD v) {
     RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
   }
   void set(const wchar_t* name, const wchar_t* text) {
@@ -43,7 +43,7 @@ class SystemProxy : public ::testing::Test {
 };
 
 TEST_F(SystemProxy, PerProtocolListGivesItsFirstHostAndPort) {
-  set(L"ProxyEnable", 1);
+  set_number(L"ProxyEnable", 1);
   set(L"ProxyServer", L"http=web.lan:8080;https=sec.lan:8443");
   EXPECT_EQ(read_system_proxy(), "web.lan:8080");
   proxy_choice system;
@@ -54,10 +54,10 @@ TEST_F(SystemProxy, PerProtocolListGivesItsFirstHostAndPort) {
 }
 
 TEST_F(SystemProxy, DisabledOrEmptyGivesNoProxy) {
-  set(L"ProxyEnable", 0);
+  set_number(L"ProxyEnable", 0);
   set(L"ProxyServer", L"web.lan:8080");
   EXPECT_EQ(read_system_proxy(), "");
-  set(L"ProxyEnable", 1);
+  set_number(L"ProxyEnable", 1);
   set(L"ProxyServer", L"");
   EXPECT_EQ(read_system_proxy(), "");
   RegDeleteValueW(key_, L"ProxyEnable");
