@@ -5,17 +5,9 @@
 
 #include <string>
 
-namespace {
+#include "tests/support/hex_text.h"
 
-std::string hex(const byte_buffer& b) {
-  static const char digits[] = "0123456789abcdef";
-  std::string s;
-  for (uint8_t c : b) {
-    s += digits[c >> 4];
-    s += digits[c & 15];
-  }
-  return s;
-}
+namespace {
 
 byte_buffer from_hex(const std::string& h) {
   byte_buffer b;
@@ -39,11 +31,11 @@ std::string round_trip(const std::string& text) {
 TEST(Envelope, KnownAnswerOfTheCipherOverOneZeroBlock) {
   byte_buffer b(16, 0);
   ASSERT_EQ(encrypt_buffer(b), 0);
-  EXPECT_EQ(hex(b), "451367773f4399a0900f85505d0960e9");
+  EXPECT_EQ(hex_text(b), "451367773f4399a0900f85505d0960e9");
   // The vector is not carried over: the same block enciphers the same way every time.
   byte_buffer again(16, 0);
   ASSERT_EQ(encrypt_buffer(again), 0);
-  EXPECT_EQ(hex(again), hex(b));
+  EXPECT_EQ(hex_text(again), hex_text(b));
 }
 
 TEST(Envelope, OpensAnEnvelopeSealedByTheStandInService) {

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+
+#include "tests/support/hex_text.h"
 #include <thread>
 #include <vector>
 
@@ -43,16 +45,6 @@ class NetClient : public ::testing::Test {
  private:
   void (*saved_)(uint32_t) = nullptr;
 };
-
-std::string hex_of(const byte_buffer& b) {
-  static const char d[] = "0123456789abcdef";
-  std::string s;
-  for (uint8_t c : b) {
-    s += d[c >> 4];
-    s += d[c & 15];
-  }
-  return s;
-}
 
 std::string package_bytes(size_t n) {
   std::string s(n, '\0');
@@ -115,7 +107,7 @@ TEST_F(NetClient, MultipartPostCarriesOneDrivercbFieldWithTheExactEnvelope) {
   EXPECT_NE(q.line.find("\"filename\": null"), std::string::npos);
   EXPECT_NE(q.line.find("\"content_type\": null"), std::string::npos);
   EXPECT_EQ(q.line.find("\"name\"", q.line.find("\"name\"") + 1), std::string::npos);  // one part
-  EXPECT_EQ(q.text("hex"), hex_of(envelope));
+  EXPECT_EQ(q.text("hex"), hex_text(envelope));
   // The program's envelope opened with the stand-in's own code.
   EXPECT_EQ(q.text("document"), doc);
 

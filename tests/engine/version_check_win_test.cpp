@@ -1,6 +1,7 @@
+// curl.h brings winsock2.h, which must come before windows.h.
+#include <curl/curl.h>
 #include <windows.h>
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
