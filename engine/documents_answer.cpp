@@ -62,9 +62,10 @@ bool copy_answer_text(const char* text, char16_t* field, size_t size) {
   return true;
 }
 
-driver_candidate parse_candidate_item(const TiXmlElement& item) {
-  driver_candidate c;
-  std::memset(&c, 0, sizeof c);
+namespace {
+
+// Fills a zeroed record in place: the records are large, and an answer holds thousands.
+void fill_candidate(const TiXmlElement& item, driver_candidate& c) {
   answer_text(item, "hardid", c.hardid);
   c.id = read_unsigned(child_text(item, "id"), 10);
   answer_text(item, "ver", c.ver);
@@ -89,6 +90,14 @@ driver_candidate parse_candidate_item(const TiXmlElement& item) {
   c.targetos = read_unsigned(child_text(item, "targetos"), 10);
   answer_text(item, "date", c.date);
   answer_text(item, "desc", c.desc);
+}
+
+}  // namespace
+
+driver_candidate parse_candidate_item(const TiXmlElement& item) {
+  driver_candidate c;
+  std::memset(&c, 0, sizeof c);
+  fill_candidate(item, c);
   return c;
 }
 
@@ -102,10 +111,11 @@ int parse_candidate_items(const TiXmlElement& hardware, device_info& device) {
   }
   if (count == 0) return 0;
   count = std::min(count, max_candidates_per_device);
-  device.candidates.reserve(size_t(count));
-  for (const TiXmlElement* e = hardware.FirstChildElement("item"); e && int(device.candidates.size()) < count;
+  device.candidates.resize(size_t(count));  // zeroed records
+  size_t i = 0;
+  for (const TiXmlElement* e = hardware.FirstChildElement("item"); e && i < size_t(count);
        e = e->NextSiblingElement("item")) {
-    device.candidates.push_back(parse_candidate_item(*e));
+    fill_candidate(*e, device.candidates[i++]);
   }
   return device.candidate_count();
 }
