@@ -21,6 +21,9 @@ struct request_client_facts {
   std::u16string sn;    // product UUID (sent as UTF-8)
 };
 
+// This machine's facts, from the system facts.
+request_client_facts machine_client_facts();
+
 // Selects which description rule the download rows use; set by the answer's config element.
 extern int32_t server_desc;
 

@@ -56,7 +56,7 @@ int32_t run_version_check(const version_check_job& job) {
   if (!info.version.empty()) published_version = info.version;
   if (!whole) return -1;
   published_version_link = info.link;
-  if (job.notify) job.notify(job.window, job.flag ? version_result_message : show_update_link_message);
+  if (job.notify) job.notify(job.window, job.flag ? WM_APP_VERSION_RESULT : WM_APP_SHOW_UPDATE_LINK);
   return 0;
 }
 

@@ -7,10 +7,7 @@
 #include <string>
 
 #include "engine/version_compare.h"
-
-// Messages to the main window (wParam and lParam 0), sent from the check's thread.
-constexpr unsigned version_result_message = 0x800A;    // the check was asked for by the user
-constexpr unsigned show_update_link_message = 0x800B;  // the check at start-up
+#include "widgets/app_messages.h"
 
 // Set by the last successful check. The main window reads them while handling one of the
 // messages: the sending thread holds published_version_lock until the message is handled, so
@@ -34,7 +31,8 @@ struct version_check_job {
   // Delivers the message synchronously; the platform's SendMessageW.
   void (*notify)(void* window, unsigned message) = nullptr;
 };
-// Waits 3000 ms, fetches and reads the version file, publishes it and sends the message.
+// Waits 3000 ms, fetches and reads the version file, publishes it and sends
+// WM_APP_VERSION_RESULT (flag 1) or WM_APP_SHOW_UPDATE_LINK (flag 0), wParam and lParam 0.
 // 0 after a message was sent, -1 otherwise.
 int32_t run_version_check(const version_check_job& job);
 

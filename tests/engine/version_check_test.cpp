@@ -77,7 +77,7 @@ TEST_F(VersionCheck, PublishedNewerVersionReachesTheWindow) {
   EXPECT_EQ(run_version_check({1, nullptr, record_delivery}), 0);
   EXPECT_EQ(slept, 3000u);
   ASSERT_EQ(deliveries.size(), 1u);
-  EXPECT_EQ(deliveries[0].message, version_result_message);
+  EXPECT_EQ(deliveries[0].message, WM_APP_VERSION_RESULT);
   EXPECT_EQ(deliveries[0].version, "8.5.2");
   EXPECT_EQ(deliveries[0].link, "http://dl.example/v852.exe");
   EXPECT_TRUE(compare_versions(deliveries[0].version.c_str(), program_version));
@@ -90,7 +90,7 @@ TEST_F(VersionCheck, StartUpCheckSendsTheShowLinkMessage) {
   service.use_for_endpoints();
   EXPECT_EQ(run_version_check({0, nullptr, record_delivery}), 0);
   ASSERT_EQ(deliveries.size(), 1u);
-  EXPECT_EQ(deliveries[0].message, show_update_link_message);
+  EXPECT_EQ(deliveries[0].message, WM_APP_SHOW_UPDATE_LINK);
   EXPECT_FALSE(compare_versions(deliveries[0].version.c_str(), program_version));
 }
 

@@ -18,7 +18,7 @@ UINT received_message = 0;
 std::string received_version;
 
 LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == version_result_message || msg == show_update_link_message) {
+  if (msg == WM_APP_VERSION_RESULT || msg == WM_APP_SHOW_UPDATE_LINK) {
     received_message = msg;
     received_version = published_version;
     return 0;
@@ -53,7 +53,7 @@ TEST(VersionCheckWindow, NewerVersionArrivesAsAMessageToTheWindow) {
   net_sleep = saved;
   curl_global_cleanup();
   DestroyWindow(window);
-  EXPECT_EQ(received_message, UINT(version_result_message));
+  EXPECT_EQ(received_message, UINT(WM_APP_VERSION_RESULT));
   EXPECT_EQ(received_version, "8.5.2");
   EXPECT_TRUE(compare_versions(received_version.c_str(), program_version));
 }
