@@ -190,6 +190,8 @@ int download_to_file(const std::string& url, transfer_state& state, const char16
     state.too_big = false;
     rc = transfer_to_file(client, state, address, path);
     if (rc == 0 && (state.cancel || state.curl_result == 0)) break;
+    // A missing or forbidden package stays so: a failed download at once, not in 50 s.
+    if (rc == 0 && (state.http_status == 403 || state.http_status == 404)) break;
     if (rc != 0 && state.curl_result == CURLE_URL_MALFORMAT) break;  // no try can mend the address
     if (state.too_big) {
       // The partial file is wrong as a whole: the next try starts afresh.

@@ -341,22 +341,34 @@ TEST_F(NetClient, DownloadCutMidBodyResumesWithARangeToTheRightBytes) {
 }
 
 TEST_F(NetClient, ErrorPageNeverReachesThePackageFile) {
-  stand_in_service service({"--mode", "404", "--only", "/packages/"});
-  service.add_package("p.zip", package_bytes(5000));
-  temp_folder dir;
-  const std::string partial = package_bytes(1000);
-  write_file_bytes(dir / "p.tmp", partial);
-  const std::u16string file = u16_path(dir / "p.tmp");
-  transfer_state state;
-  state.expected_size = 5000;
-  download_to_file(service.url("/packages/p.zip"), state, file.c_str());
-  EXPECT_EQ(state.http_status, 404);
-  EXPECT_EQ(state.curl_result, CURLE_HTTP_RETURNED_ERROR);  // a failed try, not a finished one
-  EXPECT_EQ(read_file_bytes(dir / "p.tmp"), partial);
-  EXPECT_EQ(state.bytes_on_disk, 1000u);
-  auto log = service.requests();
-  ASSERT_EQ(log.size(), 10u);
-  for (const auto& q : log) EXPECT_EQ(q.text("range"), "bytes=1000-");
+  struct row {
+    const char* mode;
+    int32_t status;
+    size_t tries;
+  } rows[] = {
+      {"404", 404, 1},   // will not heal: fails at once
+      {"500", 500, 10},  // may heal: every try, each from the partial file's size
+  };
+  for (const auto& r : rows) {
+    waits.clear();
+    stand_in_service service({"--mode", r.mode, "--only", "/packages/"});
+    service.add_package("p.zip", package_bytes(5000));
+    temp_folder dir;
+    const std::string partial = package_bytes(1000);
+    write_file_bytes(dir / "p.tmp", partial);
+    const std::u16string file = u16_path(dir / "p.tmp");
+    transfer_state state;
+    state.expected_size = 5000;
+    EXPECT_EQ(download_to_file(service.url("/packages/p.zip"), state, file.c_str()), 0);
+    EXPECT_EQ(state.http_status, r.status);
+    EXPECT_EQ(state.curl_result, CURLE_HTTP_RETURNED_ERROR) << r.mode;  // a failed try, not a finished one
+    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), partial) << r.mode;
+    EXPECT_EQ(state.bytes_on_disk, 1000u) << r.mode;
+    auto log = service.requests();
+    ASSERT_EQ(log.size(), r.tries) << r.mode;
+    for (const auto& q : log) EXPECT_EQ(q.text("range"), "bytes=1000-") << r.mode;
+    EXPECT_EQ(waited(), (r.tries == 1 ? 0u : 10 * 5000u)) << r.mode;
+  }
 }
 
 TEST_F(NetClient, WholeAnswerToARangeRequestRestartsTheFile) {
