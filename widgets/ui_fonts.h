@@ -30,5 +30,7 @@ void create_brushes();
 // Ousteln's frame brush (its only brush).
 void create_offer_brushes();
 void create_pens();
+// The variable of a font by its name ("font_bold_ct_9"); null for an unknown name.
+HFONT* ui_font_variable(const char* name);
 // Deletes every font, brush and pen (a shared font handle once) and clears each handle.
 void delete_ui_objects();

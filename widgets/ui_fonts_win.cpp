@@ -47,12 +47,6 @@ const named_font font_variables[] = {
     {"font_underline_12", &font_underline_12},
 };
 
-HFONT* variable_of(const char* name) {
-  for (const named_font& f : font_variables)
-    if (std::strcmp(f.name, name) == 0) return f.handle;
-  return nullptr;
-}
-
 HFONT make_font(const ui_font_spec& spec) {
   LOGFONTW lf = {};
   lf.lfHeight = spec.height;
@@ -72,10 +66,10 @@ HFONT make_font(const ui_font_spec& spec) {
 void make_fonts(const ui_font_set& set) {
   // The screen's resolution is deliberately not asked: heights are for 96 dots per inch.
   for (const ui_font_spec& spec : set.fonts) {
-    HFONT* variable = variable_of(spec.name);
+    HFONT* variable = ui_font_variable(spec.name);
     if (!variable) continue;
     if (spec.alias_of >= 0)
-      *variable = *variable_of(set.fonts[spec.alias_of].name);
+      *variable = *ui_font_variable(set.fonts[spec.alias_of].name);
     else
       *variable = make_font(spec);
   }
@@ -89,6 +83,12 @@ void delete_handle(H& handle) {
 }
 
 }  // namespace
+
+HFONT* ui_font_variable(const char* name) {
+  for (const named_font& f : font_variables)
+    if (std::strcmp(f.name, name) == 0) return f.handle;
+  return nullptr;
+}
 
 void create_ui_fonts(const std::string& language, int windows_version) {
   make_fonts(build_ui_font_set(language, windows_version));
