@@ -53,14 +53,14 @@ void on_move(const std::vector<dispatch_item_i*>& items, int x, int y, bool& tra
 
 }  // namespace
 
-dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse_event event,
+dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse_input event,
                                int x, int y, int mode, bool& tracking) {
   dispatch_result result;
   switch (event) {
-    case mouse_event::move:
+    case mouse_input::move:
       on_move(items, x, y, tracking, result);
       break;
-    case mouse_event::press:
+    case mouse_input::press:
       for (size_t i = 0; i < items.size(); ++i) {
         dispatch_item_i* item = items[i];
         if (!eligible(item) || !item->hit_test(x, y) || item->get_state() == item_pressed)
@@ -78,7 +78,7 @@ dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse
         if (eligible(item) && item->hit_test(x, y)) return result;
       if (mode == drag_top_level || mode == drag_dialog) result.start_drag = true;
       break;
-    case mouse_event::release:
+    case mouse_input::release:
       for (size_t i = 0; i < items.size(); ++i) {
         dispatch_item_i* item = items[i];
         if (!eligible(item) || !item->hit_test(x, y) || item->get_state() == item_hover) continue;
@@ -91,7 +91,7 @@ dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse
         return result;
       }
       break;
-    case mouse_event::double_click:
+    case mouse_input::double_click:
       for (size_t i = 0; i < items.size(); ++i) {
         if (!eligible(items[i]) || !items[i]->hit_test(x, y)) continue;
         int index = static_cast<int>(i);
@@ -102,7 +102,7 @@ dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse
       }
       if (mode == drag_top_level) result.toggle_maximise = true;
       break;
-    case mouse_event::leave:
+    case mouse_input::leave:
       // Every lit item goes back (there is at most one, but be sure no light is left on).
       for (size_t i = 0; i < items.size(); ++i) {
         if (!eligible(items[i]) || !lit(items[i])) continue;

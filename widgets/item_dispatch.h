@@ -18,7 +18,7 @@ class dispatch_item_i {
   virtual bool hit_test(int x, int y) const = 0;
 };
 
-enum class mouse_event { move, press, release, double_click, leave };
+enum class mouse_input { move, press, release, double_click, leave };
 
 // 1 child window, 0 top-level window, 2 dialog.
 enum drag_mode { drag_top_level = 0, drag_child = 1, drag_dialog = 2 };
@@ -46,5 +46,5 @@ struct dispatch_result {
 };
 
 // One mouse message. `tracking` is the window's "leave notification armed" flag, updated here.
-dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse_event event,
+dispatch_result dispatch_mouse(const std::vector<dispatch_item_i*>& items, mouse_input event,
                                int x, int y, int mode, bool& tracking);

@@ -48,22 +48,22 @@ class ui_event_c {
         drag_mode = drag_dialog;
         return false;
       case WM_MOUSEMOVE:
-        return run(window, mouse_event::move, lparam, result);
+        return run(window, mouse_input::move, lparam, result);
       case WM_LBUTTONDOWN:
-        return run(window, mouse_event::press, lparam, result);
+        return run(window, mouse_input::press, lparam, result);
       case WM_LBUTTONUP:
-        return run(window, mouse_event::release, lparam, result);
+        return run(window, mouse_input::release, lparam, result);
       case WM_LBUTTONDBLCLK:
-        return run(window, mouse_event::double_click, lparam, result);
+        return run(window, mouse_input::double_click, lparam, result);
       case WM_MOUSELEAVE:
-        return run(window, mouse_event::leave, lparam, result);
+        return run(window, mouse_input::leave, lparam, result);
       default:
         return false;
     }
   }
 
  private:
-  bool run(HWND window, mouse_event event, LPARAM lparam, LRESULT& result) {
+  bool run(HWND window, mouse_input event, LPARAM lparam, LRESULT& result) {
     int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
     std::vector<dispatch_item_i*> view(items.begin(), items.end());
     bool armed = tracking != 0;

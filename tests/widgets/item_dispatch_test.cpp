@@ -29,7 +29,7 @@ struct fixture {
   int mode = drag_child;
 
   // The actions as a short text: "current A, hover A, redraw A".
-  std::string send(mouse_event e, int x, int y, dispatch_result* out = nullptr) {
+  std::string send(mouse_input e, int x, int y, dispatch_result* out = nullptr) {
     dispatch_result r = dispatch_mouse(items, e, x, y, mode, tracking);
     std::string text;
     static const char* names[] = {"current", "hover", "press", "click", "double", "redraw", "now"};
@@ -48,23 +48,23 @@ struct fixture {
 TEST(item_dispatch, event_sequence_table) {
   fixture f;
   struct step {
-    mouse_event event;
+    mouse_input event;
     int x, y;
     const char* actions;
     const char* states;  // of A then B afterwards
     bool tracking;
   };
   const step steps[] = {
-      {mouse_event::move, 5, 5, "current A, hover A, redraw A", "10", true},     // onto A
-      {mouse_event::move, 6, 5, "current A, hover A", "10", true},               // again on A
-      {mouse_event::press, 6, 5, "now A, current A, press A", "20", true},       // press
-      {mouse_event::release, 6, 5, "now A, current A, click A", "10", true},     // release: click
-      {mouse_event::release, 6, 5, "", "10", true},                              // hovered only
-      {mouse_event::move, 25, 5, "redraw A", "00", true},                        // A to B at once
-      {mouse_event::move, 25, 5, "current B, hover B, redraw B", "01", true},    // B lights next
-      {mouse_event::leave, 25, 5, "redraw B", "00", false},                      // leave
-      {mouse_event::move, 5, 5, "current A, hover A, redraw A", "10", true},     // re-armed
-      {mouse_event::double_click, 5, 5, "current A, double A", "10", true},
+      {mouse_input::move, 5, 5, "current A, hover A, redraw A", "10", true},     // onto A
+      {mouse_input::move, 6, 5, "current A, hover A", "10", true},               // again on A
+      {mouse_input::press, 6, 5, "now A, current A, press A", "20", true},       // press
+      {mouse_input::release, 6, 5, "now A, current A, click A", "10", true},     // release: click
+      {mouse_input::release, 6, 5, "", "10", true},                              // hovered only
+      {mouse_input::move, 25, 5, "redraw A", "00", true},                        // A to B at once
+      {mouse_input::move, 25, 5, "current B, hover B, redraw B", "01", true},    // B lights next
+      {mouse_input::leave, 25, 5, "redraw B", "00", false},                      // leave
+      {mouse_input::move, 5, 5, "current A, hover A, redraw A", "10", true},     // re-armed
+      {mouse_input::double_click, 5, 5, "current A, double A", "10", true},
   };
   int n = 0;
   for (const step& s : steps) {
@@ -79,20 +79,20 @@ TEST(item_dispatch, event_sequence_table) {
 TEST(item_dispatch, tracking_armed_only_when_not_armed) {
   fixture f;
   dispatch_result r;
-  f.send(mouse_event::move, 5, 5, &r);
+  f.send(mouse_input::move, 5, 5, &r);
   EXPECT_TRUE(r.arm_tracking);
-  f.send(mouse_event::move, 25, 5);
-  f.send(mouse_event::move, 25, 5, &r);
+  f.send(mouse_input::move, 25, 5);
+  f.send(mouse_input::move, 25, 5, &r);
   EXPECT_FALSE(r.arm_tracking);  // still armed from the first entry
 }
 
 TEST(item_dispatch, at_most_one_item_lit_when_moving_onto_an_earlier_item) {
   fixture f;
-  f.send(mouse_event::move, 25, 5);  // B lit
+  f.send(mouse_input::move, 25, 5);  // B lit
   ASSERT_EQ(f.states(), "01");
-  EXPECT_EQ(f.send(mouse_event::move, 5, 5), "current A, hover A, redraw B, redraw A");
+  EXPECT_EQ(f.send(mouse_input::move, 5, 5), "current A, hover A, redraw B, redraw A");
   EXPECT_EQ(f.states(), "10");
-  EXPECT_EQ(f.send(mouse_event::leave, -1, -1), "redraw A");
+  EXPECT_EQ(f.send(mouse_input::leave, -1, -1), "redraw A");
   EXPECT_EQ(f.states(), "00");
 }
 
@@ -100,7 +100,7 @@ TEST(item_dispatch, leave_resets_every_lit_item) {
   fixture f;
   f.a.state = item_hover;
   f.b.state = item_pressed;
-  EXPECT_EQ(f.send(mouse_event::leave, 0, 0), "redraw A, redraw B");
+  EXPECT_EQ(f.send(mouse_input::leave, 0, 0), "redraw A, redraw B");
   EXPECT_EQ(f.states(), "00");
 }
 
@@ -113,8 +113,8 @@ TEST(item_dispatch, disabled_and_invisible_items_are_never_hit) {
     else
       f.a.state = item_disabled;
     int before = f.a.state;
-    for (mouse_event e : {mouse_event::move, mouse_event::press, mouse_event::release,
-                          mouse_event::double_click, mouse_event::leave}) {
+    for (mouse_input e : {mouse_input::move, mouse_input::press, mouse_input::release,
+                          mouse_input::double_click, mouse_input::leave}) {
       dispatch_result r;
       EXPECT_EQ(f.send(e, 5, 5, &r), "") << hidden << " " << static_cast<int>(e);
       EXPECT_FALSE(r.consumed);
@@ -132,13 +132,13 @@ TEST(item_dispatch, empty_space_press_drags_only_top_level_windows_and_dialogs) 
     fixture f;
     f.mode = c.mode;
     dispatch_result r;
-    EXPECT_EQ(f.send(mouse_event::press, 50, 50, &r), "");
+    EXPECT_EQ(f.send(mouse_input::press, 50, 50, &r), "");
     EXPECT_EQ(r.start_drag, c.drags) << c.mode;
     // A press on an item never drags.
-    f.send(mouse_event::press, 5, 5, &r);
+    f.send(mouse_input::press, 5, 5, &r);
     EXPECT_FALSE(r.start_drag);
     // Nor does a second press on the pressed item.
-    EXPECT_EQ(f.send(mouse_event::press, 5, 5, &r), "");
+    EXPECT_EQ(f.send(mouse_input::press, 5, 5, &r), "");
     EXPECT_FALSE(r.start_drag);
   }
 }
@@ -152,10 +152,10 @@ TEST(item_dispatch, double_click_on_item_is_consumed_and_on_empty_space_toggles_
     fixture f;
     f.mode = c.mode;
     dispatch_result r;
-    f.send(mouse_event::double_click, 25, 5, &r);
+    f.send(mouse_input::double_click, 25, 5, &r);
     EXPECT_TRUE(r.consumed);
     EXPECT_FALSE(r.toggle_maximise);
-    f.send(mouse_event::double_click, 50, 50, &r);
+    f.send(mouse_input::double_click, 50, 50, &r);
     EXPECT_FALSE(r.consumed);
     EXPECT_EQ(r.toggle_maximise, c.toggles) << c.mode;
   }
@@ -163,10 +163,10 @@ TEST(item_dispatch, double_click_on_item_is_consumed_and_on_empty_space_toggles_
 
 TEST(item_dispatch, release_over_unlit_item_clicks_and_press_moves_light) {
   fixture f;
-  f.send(mouse_event::move, 25, 5);  // B lit
-  EXPECT_EQ(f.send(mouse_event::release, 5, 5), "now B, now A, current A, click A");
+  f.send(mouse_input::move, 25, 5);  // B lit
+  EXPECT_EQ(f.send(mouse_input::release, 5, 5), "now B, now A, current A, click A");
   EXPECT_EQ(f.states(), "10");
-  EXPECT_EQ(f.send(mouse_event::press, 25, 5), "now A, now B, current B, press B");
+  EXPECT_EQ(f.send(mouse_input::press, 25, 5), "now A, now B, current B, press B");
   EXPECT_EQ(f.states(), "02");
 }
 
