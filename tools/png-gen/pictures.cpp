@@ -39,10 +39,11 @@ void light_button(canvas& c, int, int f, int x, int w, int h) {
 
 // Sidebar entry: navy band, lighter when hovered, a white glyph at the left.
 void sidebar_entry(canvas& c, int id, int f, int x, int w, int h) {
-  colour band = f == 1 ? blue : f == 2 ? blue_pressed : f == 3 ? rgb(60, 72, 86) : navy;
+  // The disabled entry is light, so that its dark grey caption reads.
+  colour band = f == 1 ? blue : f == 2 ? blue_pressed : f == 3 ? rgb(214, 219, 225) : navy;
   c.rect(x, 0, w, h, band);
   if (f == 1 || f == 2) c.rect(x, 0, 4, h, white);
-  colour ink = f == 3 ? disabled_grey : white;
+  colour ink = f == 3 ? rgb(150, 158, 168) : white;
   double cx = x + 26, cy = h / 2.0;
   switch (id % 7) {
     case 0: c.ring(cx, cy, 9, 2, ink); c.line(cx, cy, cx + 5, cy - 4, 2, ink); break;
@@ -60,7 +61,7 @@ void close_button(canvas& c, int, int f, int x, int w, int h) {
   if (f == 1) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, red);
   if (f == 2) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, rgb(160, 30, 30));
   double cx = x + w / 2.0, cy = h / 2.0;
-  colour ink = f == 0 ? frame_grey : white;
+  colour ink = f == 0 ? light_blue : white;
   c.line(cx - 4.5, cy - 4.5, cx + 4.5, cy + 4.5, 1.6, ink);
   c.line(cx - 4.5, cy + 4.5, cx + 4.5, cy - 4.5, 1.6, ink);
 }
