@@ -15,6 +15,10 @@ class dialog_object_c : public window_object_c {
   BOOL end_dialog(INT_PTR result) { return EndDialog(hwnd_, result); }
   // Centres the dialog over its owner (see centre_window).
   void centre_window(HWND over = nullptr);
+
+ private:
+  template <class F>
+  auto with_expected(F make) -> decltype(make());
 };
 
 template <class T>

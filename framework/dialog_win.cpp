@@ -2,28 +2,34 @@
 
 #include "framework/gdi.h"
 
-INT_PTR dialog_object_c::do_modal(HWND owner, int template_id) {
+// Runs `make` with this object expected as the owner of the dialog it creates.
+template <class F>
+auto dialog_object_c::with_expected(F make) -> decltype(make()) {
   expect_window(kind::dialog);
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
-                                   dialog_proc, 0);
-  take_expected(nullptr, kind::dialog);
+  auto result = make();
+  take_expected(nullptr, kind::dialog);  // nothing left behind when creation failed early
   return result;
+}
+
+INT_PTR dialog_object_c::do_modal(HWND owner, int template_id) {
+  return with_expected([&] {
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
+                           dialog_proc, 0);
+  });
 }
 
 INT_PTR dialog_object_c::do_modal_indirect(HWND owner, const DLGTEMPLATE* dialog_template) {
-  expect_window(kind::dialog);
-  INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog_template, owner,
-                                           dialog_proc, 0);
-  take_expected(nullptr, kind::dialog);
-  return result;
+  return with_expected([&] {
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog_template, owner, dialog_proc,
+                                   0);
+  });
 }
 
 HWND dialog_object_c::create_dialog(HWND owner, int template_id) {
-  expect_window(kind::dialog);
-  HWND made = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
-                                 dialog_proc, 0);
-  take_expected(nullptr, kind::dialog);
-  return made;
+  return with_expected([&] {
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
+                              dialog_proc, 0);
+  });
 }
 
 void dialog_object_c::centre_window(HWND over) { ::centre_window(hwnd_, over); }

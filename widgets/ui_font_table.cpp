@@ -36,23 +36,10 @@ const row vantoril_rows[] = {
     {"font_light_23", 23, 0, false, false, 0},   {"font_segoe_10", 10, 0, false, false, 0},
 };
 
-const row offer_rows[] = {
-    {"font_normal_7", 7, 0, false, false, 0},    {"font_normal_8", 8, 0, false, false, 0},
-    {"font_normal_9", 9, 0, false, false, 0},    {"font_normal_10", 10, 0, false, false, 0},
-    {"font_normal_11", 11, 0, false, false, 0},  {"font_normal_12", 12, 0, false, false, 0},
-    {"font_normal_13", 13, 0, false, false, 0},  {"font_normal_14", 14, 0, false, false, 0},
-    {"font_normal_15", 15, 0, false, false, 0},  {"font_normal_16", 16, 0, false, false, 0},
-    {"font_normal_18", 18, 0, false, false, 0},  {"font_normal_19", 19, 0, false, false, 0},
-    {"font_normal_20", 20, 0, false, false, 0},  {"font_bold_ct_8", 8, bold, false, false, cleartype},
-    {"font_bold_ct_9", 9, bold, false, false, cleartype},
-    {"font_bold_ct_10", 10, bold, false, false, cleartype},
-    {"font_bold_ct_11", 11, bold, false, false, cleartype},
-    {"font_bold_ct_12", 12, bold, false, false, cleartype},
-    {"font_bold_ct_13", 13, bold, false, false, cleartype},
-    {"font_bold_ct_14", 14, bold, false, false, cleartype},
-    {"font_bold_15", 15, bold, false, false, 0}, {"font_bold_16", 16, bold, false, false, 0},
-    {"font_bold_17", 17, bold, false, false, 0}, {"font_bold_18", 18, bold, false, false, 0},
-    {"font_bold_21", 21, bold, false, false, 0}, {"font_bold_23", 23, bold, false, false, 0},
+// Ousteln has the first 26 rows (normal, bold ClearType and bold), then these in place of
+// the rest.
+constexpr int offer_shared_rows = 26;
+const row offer_own_rows[] = {
     {"font_underline_10", 10, 0, false, true, 0}, {"font_underline_11", 11, 0, false, true, 0},
     {"font_underline_12", 12, 0, false, true, 0}, {"font_italic_9", 9, 0, true, false, 0},
 };
@@ -112,6 +99,7 @@ ui_font_set build_ui_font_set(const std::string& language, int windows_version) 
 ui_font_set build_offer_font_set() {
   ui_font_set set;
   set.face = u"Arial";
-  for (const row& r : offer_rows) set.fonts.push_back(make(r, set.face));
+  for (int i = 0; i < offer_shared_rows; ++i) set.fonts.push_back(make(vantoril_rows[i], set.face));
+  for (const row& r : offer_own_rows) set.fonts.push_back(make(r, set.face));
   return set;
 }

@@ -7,24 +7,11 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "tests/framework/dialog_template.h"
+#include "tests/widgets/rendered.h"
 
 namespace {
 
-// The button's own rendering, read at a point as 0xRRGGBB.
-unsigned pixel_of(HWND button, int x, int y, bool* all_black = nullptr) {
-  void* bits = nullptr;
-  int w = 0, h = 0;
-  HBITMAP b = print_client(button, &bits, &w, &h);
-  const auto* px = static_cast<const unsigned*>(bits);
-  unsigned value = px[y * w + x] & 0xFFFFFF;
-  if (all_black) {
-    *all_black = true;
-    for (int i = 0; i < w * h; ++i)
-      if (px[i] & 0xFFFFFF) *all_black = false;
-  }
-  DeleteObject(b);
-  return value;
-}
+unsigned pixel_of(HWND button, int x, int y) { return rendered(button).at(x, y); }
 
 struct button_dialog : dialog_impl<button_dialog> {
   bitmap_button_c button;
@@ -86,9 +73,7 @@ TEST(bitmap_button, sizes_to_one_frame_and_draws_the_frame_of_its_state) {
 TEST(bitmap_button, without_its_picture_paints_nothing) {
   run([](button_dialog& d) {
     EXPECT_EQ(d.button.load_images(9999, 0, bmpbtn_hover | bmpbtn_autosize), -1);
-    bool black = false;
-    pixel_of(d.button, 0, 0, &black);
-    EXPECT_TRUE(black);  // not even the background
+    EXPECT_TRUE(rendered(d.button).all(0x000000));  // not even the background
     d.button.set_image(9999);  // a failed load changes nothing
     EXPECT_EQ(d.button.frames, nullptr);
     d.end_dialog(1);

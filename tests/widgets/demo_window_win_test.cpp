@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "tests/widgets/rendered.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/ui_window.h"
 
@@ -107,17 +108,11 @@ TEST(demo_window, button_family_in_every_state) {
     ASSERT_TRUE(w.create(nullptr, area, L"Drawn items in every state", WS_POPUP | WS_VISIBLE));
     UpdateWindow(w);
     // The three states of the same strip differ on the screen.
-    void* bits = nullptr;
-    int width = 0, height = 0;
-    HBITMAP b = print_client(w, &bits, &width, &height);
-    ASSERT_TRUE(b);
-    const auto* px = static_cast<const unsigned*>(bits);
-    unsigned normal = px[65 * width + 25] & 0xFFFFFF, hover = px[65 * width + 145] & 0xFFFFFF,
-             pressed = px[65 * width + 265] & 0xFFFFFF;
+    rendered r(w);
+    unsigned normal = r.at(25, 65), hover = r.at(145, 65), pressed = r.at(265, 65);
     EXPECT_NE(normal, hover);
     EXPECT_NE(hover, pressed);
     EXPECT_NE(normal, pressed);
-    DeleteObject(b);
     if (const char* hold = std::getenv("VANTORIL_DEMO_HOLD_MS")) {
       DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(hold));
       MSG m;

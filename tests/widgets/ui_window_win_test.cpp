@@ -7,6 +7,7 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "tests/framework/dialog_template.h"
+#include "tests/widgets/rendered.h"
 #include "widgets/ui_fonts.h"
 
 namespace {
@@ -19,25 +20,6 @@ struct fonts_for_test {
     create_brushes();
   }
   ~fonts_for_test() { delete_ui_objects(); }
-};
-
-// The rendered client area of a window, read as 0xRRGGBB.
-struct rendered {
-  explicit rendered(HWND window) { bitmap = print_client(window, &bits, &width, &height); }
-  ~rendered() { DeleteObject(bitmap); }
-  unsigned at(int x, int y) const {
-    const unsigned char* p = static_cast<const unsigned char*>(bits) + (y * width + x) * 4;
-    return (p[2] << 16) | (p[1] << 8) | p[0];
-  }
-  bool any(int x0, int y0, int x1, int y1, unsigned colour) const {
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x)
-        if (at(x, y) == colour) return true;
-    return false;
-  }
-  HBITMAP bitmap;
-  void* bits = nullptr;
-  int width = 0, height = 0;
 };
 
 // A toolkit dialog: rounded, framed, titled, with one drawn button; runs a script once shown.
