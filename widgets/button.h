@@ -232,3 +232,50 @@ class reverse_link_button_c : public button_c<T> {
              static_cast<int>(this->text.size()));
   }
 };
+
+// Ousteln's text link: the rectangle grows to the text, measured from its top-left corner.
+template <class T>
+class link_button_c : public button_c<T> {
+ public:
+  void create(T* owner_window, int, int x, int y, const std::u16string& caption, int) override {
+    this->owner = owner_window;
+    this->left = this->right = x;
+    this->top = this->bottom = y;
+    this->text = caption;
+  }
+  void set_text_style(HFONT font, COLORREF colour, int for_state) override {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = font ? SelectObject(screen, font) : nullptr;
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(screen, as_wide(this->text), static_cast<int>(this->text.size()),
+                          &size);
+    if (old) SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    if (this->right < this->left + size.cx) this->right = this->left + size.cx;
+    if (this->bottom < this->top + size.cy) this->bottom = this->top + size.cy;
+    button_c<T>::set_text_style(font, colour, for_state);
+  }
+  void draw(HDC dc) override {
+    this->apply_text_style(dc);
+    TextOutW(dc, this->left, this->top, as_wide(this->text), static_cast<int>(this->text.size()));
+  }
+};
+
+// Ousteln's flat button: its rectangle filled in the colour of its state (normal, hover,
+// pressed), the caption centred on one line.
+template <class T>
+class flat_button_c : public button_c<T> {
+ public:
+  COLORREF fill_colours[3] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)};
+
+  void draw(HDC dc) override {
+    int s = this->state >= 0 && this->state < 3 ? this->state : 0;
+    RECT r = this->get_rect();
+    HBRUSH fill = CreateSolidBrush(fill_colours[s]);
+    FillRect(dc, &r, fill);
+    DeleteObject(fill);
+    this->apply_text_style(dc);
+    DrawTextW(dc, as_wide(this->text), static_cast<int>(this->text.size()), &r,
+              DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  }
+};

@@ -313,3 +313,15 @@ TEST(gdi, print_client_renders_into_a_bitmap) {
 }
 
 }  // namespace
+
+TEST(startup, common_controls_and_the_module) {
+  EXPECT_TRUE(init_activex_host());
+  EXPECT_TRUE(init_common_controls(0x5));  // list-view and bar classes
+  HWND list = CreateWindowExW(0, L"SysListView32", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
+  EXPECT_TRUE(list);
+  if (list) DestroyWindow(list);
+  EXPECT_TRUE(app_module().init(nullptr));
+  EXPECT_EQ(app_module().instance(), GetModuleHandleW(nullptr));
+  app_module().term();
+}

@@ -249,6 +249,43 @@ TEST(ui_window, anchored_items_follow_the_edges_and_hit_their_drawn_rectangles) 
   EXPECT_EQ(r.top, 600 - 40);
 }
 
+TEST(ui_window, offer_link_grows_to_its_text_and_flat_button_fills_by_state) {
+  fonts_for_test fonts;
+  plain_window w;
+  RECT area = {0, 0, 300, 100};
+  ASSERT_TRUE(w.create(nullptr, area, L"", WS_POPUP));
+  link_button_c<plain_window> link;
+  link.create(&w, 0, 10, 20, u"No, Continue Uninstall", 0);
+  link.set_text_style(font_normal_10, RGB(0, 0, 0), 0);
+  HDC screen = GetDC(nullptr);
+  SelectObject(screen, font_normal_10);
+  SIZE text;
+  GetTextExtentPoint32W(screen, L"No, Continue Uninstall", 22, &text);
+  ReleaseDC(nullptr, screen);
+  RECT r = link.get_rect();
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 20);
+  EXPECT_EQ(r.right, 10 + text.cx);
+  EXPECT_EQ(r.bottom, 20 + text.cy);
+
+  flat_button_c<plain_window> flat;
+  flat.owner = &w;
+  flat.set_rect(0, 0, 20, 10);
+  flat.fill_colours[0] = RGB(1, 2, 3);
+  flat.fill_colours[1] = RGB(4, 5, 6);
+  flat.fill_colours[2] = RGB(7, 8, 9);
+  image_c target;
+  ASSERT_TRUE(target.create(20, 10, 32, false));
+  for (int s = 0; s < 3; ++s) {
+    flat.state = s;
+    flat.draw(target.get_dc());
+    target.release_dc();
+    GdiFlush();
+    const unsigned char* p = target.bits();
+    EXPECT_EQ(RGB(p[2], p[1], p[0]), flat.fill_colours[s]);
+  }
+}
+
 struct counting_button : ui_button_c<plain_window> {
   int redraws = 0;
   void redraw() override { ++redraws; }
