@@ -17,7 +17,8 @@ window_object_c::~window_object_c() {
   HWND window = hwnd_;
   kind k = kind_;
   detach();
-  if (k == kind::own_class && IsWindow(window)) DestroyWindow(window);
+  // A subclassed control belongs to its dialog and lives on with its own procedure.
+  if ((k == kind::own_class || k == kind::dialog) && IsWindow(window)) DestroyWindow(window);
 }
 
 void window_object_c::expect_window(kind k) { expected = {this, static_cast<int>(k)}; }
