@@ -1,5 +1,5 @@
-// A small PNG encoder for the build-time picture generator: 8-bit RGB or RGBA, stored
-// (uncompressed) deflate blocks, so that it needs no library.
+// A small PNG encoder for the build-time picture generator: 8-bit RGB or RGBA, compressed by
+// its own simple deflate (fixed codes), so that it needs no library.
 #pragma once
 
 #include <cstdint>
