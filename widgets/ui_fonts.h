@@ -24,6 +24,8 @@ extern HPEN blue_pen, light_blue_pen;
 
 // The font set for the current language code and the Windows version v = 10 * major + minor.
 void create_ui_fonts(const std::string& language, int windows_version);
+// The same for the current language of the language texts.
+void create_ui_fonts(int windows_version);
 // Ousteln's fonts: always "Arial".
 void create_offer_fonts();
 void create_brushes();

@@ -2,6 +2,7 @@
 
 #include "base/wide.h"
 #include "widgets/images.h"
+#include "widgets/language.h"
 #include "widgets/ui_font_table.h"
 
 #include <cstring>
@@ -92,6 +93,17 @@ HFONT* ui_font_variable(const char* name) {
 
 void create_ui_fonts(const std::string& language, int windows_version) {
   make_fonts(build_ui_font_set(language, windows_version));
+}
+
+void create_ui_fonts(int windows_version) {
+  const struct {
+    const char16_t* wide;
+    const char* narrow;
+  } codes[] = {{u"en", "en"}, {u"ja", "ja"}, {u"zh", "zh"}, {u"tw", "tw"}};
+  std::string code = "other";
+  for (const auto& c : codes)
+    if (is_current_language(c.wide)) code = c.narrow;
+  create_ui_fonts(code, windows_version);
 }
 
 void create_offer_fonts() { make_fonts(build_offer_font_set()); }

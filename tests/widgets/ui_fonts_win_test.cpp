@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/wide.h"
+#include "widgets/language.h"
 #include "widgets/ui_font_table.h"
 
 namespace {
@@ -59,6 +60,22 @@ TEST(ui_fonts, every_handle_has_its_logical_font_for_the_language_and_version) {
     EXPECT_EQ(font_light_23 == font_normal_23, c.version < 61);
     EXPECT_EQ(font_segoe_10 == font_normal_10, c.version < 61);
     EXPECT_NE(font_bold_ct_9, font_normal_9);
+  }
+}
+
+TEST(ui_fonts, face_follows_the_loaded_language) {
+  const struct {
+    const char16_t* language;
+    const wchar_t* face;
+  } cases[] = {{u"ja", L"Meiryo UI"}, {u"en", L"Segoe UI"}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(load_language(c.language), 0);
+    create_ui_fonts(61);
+    LOGFONTW lf = {};
+    GetObjectW(font_bold_ct_9, sizeof(lf), &lf);
+    EXPECT_STREQ(lf.lfFaceName, c.face);
+    delete_ui_objects();
+    unload_language();
   }
 }
 
