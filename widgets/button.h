@@ -112,6 +112,16 @@ class button_c : public dispatch_item_i {
   void bind_hover(callback c) { hover_callback = c; }
 
  protected:
+  // The whole caption in `font` on the screen's DC.
+  SIZE measure_text(HFONT font) const {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = font ? SelectObject(screen, font) : nullptr;
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(screen, as_wide(text), static_cast<int>(text.size()), &size);
+    if (old) SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return size;
+  }
   HWND owner_window() const { return owner ? owner->handle() : nullptr; }
   RECT owner_client() const {
     RECT r = {0, 0, 0, 0};
@@ -204,13 +214,7 @@ class reverse_link_button_c : public button_c<T> {
     this->text = caption;
   }
   void set_text_style(HFONT font, COLORREF colour, int for_state) override {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = font ? SelectObject(screen, font) : nullptr;
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(screen, as_wide(this->text), static_cast<int>(this->text.size()),
-                          &size);
-    if (old) SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    SIZE size = this->measure_text(font);
     if (this->right < this->left + size.cx) this->right = this->left + size.cx;
     if (this->top < this->bottom - size.cy) this->top = this->bottom - size.cy;
     button_c<T>::set_text_style(font, colour, for_state);
@@ -244,13 +248,7 @@ class link_button_c : public button_c<T> {
     this->text = caption;
   }
   void set_text_style(HFONT font, COLORREF colour, int for_state) override {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = font ? SelectObject(screen, font) : nullptr;
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(screen, as_wide(this->text), static_cast<int>(this->text.size()),
-                          &size);
-    if (old) SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    SIZE size = this->measure_text(font);
     if (this->right < this->left + size.cx) this->right = this->left + size.cx;
     if (this->bottom < this->top + size.cy) this->bottom = this->top + size.cy;
     button_c<T>::set_text_style(font, colour, for_state);
