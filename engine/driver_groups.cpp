@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "engine/helpers.h"
 #include "engine/ranking_text.h"
+#include "engine/settings.h"
 
 namespace {
 
@@ -54,6 +55,10 @@ bool compare_driver_groups(const driver_group& a, const driver_group& b) {
   int ca = group_category(a), cb = group_category(b);
   if (ca != cb) return ca < cb;
   return locale_compare(class_description(a), class_description(b)) < 0;
+}
+
+void driver_group_list_c::build(device_info* first, uint32_t count) {
+  build(first, count, int32_t(app_settings.MatchEngine));
 }
 
 void driver_group_list_c::build(device_info* first, uint32_t count, int32_t match_engine) {

@@ -26,8 +26,10 @@ struct driver_group_list_c {
   std::vector<driver_group> groups;
   int32_t engine = 0;
 
-  // Rebuilds every group from the devices with the given match engine. The groups point into
-  // the devices and stay valid while they do.
+  // Rebuilds every group from the devices with the settings' MatchEngine. The groups point
+  // into the devices and stay valid while they do.
+  void build(device_info* first, uint32_t count);
+  // The same with the match engine given.
   void build(device_info* first, uint32_t count, int32_t match_engine);
 };
 

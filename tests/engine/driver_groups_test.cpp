@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/settings.h"
 #include "tests/engine/ranking_fixture.h"
 
 namespace {
@@ -75,6 +76,15 @@ TEST(DriverGroups, LatestEngineGroupsByLatestCandidate) {
   EXPECT_EQ(latest.groups[0].engine, 1);
   EXPECT_EQ(s.build(match_engine_best).groups.size(), 2u);
   EXPECT_TRUE(s.build(2).groups.empty());
+
+  // Without an engine given, the settings choose.
+  uint32_t saved = app_settings.MatchEngine;
+  app_settings.MatchEngine = 1;
+  driver_group_list_c from_settings;
+  from_settings.build(s.devices.data(), uint32_t(s.devices.size()));
+  app_settings.MatchEngine = saved;
+  EXPECT_EQ(from_settings.engine, 1);
+  EXPECT_EQ(from_settings.groups.size(), 1u);
 }
 
 TEST(DriverGroups, UnmatchedWhenThePackageDoesNotFitTheInstalledDriver) {
