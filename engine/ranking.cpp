@@ -116,59 +116,48 @@ int compare_candidates(const driver_candidate& a, const driver_candidate& b,
   return version_older(b.ver, a.ver) ? 1 : 0;
 }
 
-void decide_best_update(const match_context& context, device_info& device, int32_t os_version) {
-  const driver_candidate* best = device.best;
-  if (!best) return;
-  int32_t& flag = device.best_needs_update;
-  if (history_count(context, best->remote_url) > 0) {
-    flag = 0;
-    return;
-  }
-  if (!device.has_driver) {
-    flag = 1;
-    return;
-  }
+namespace {
+
+// The first two steps of both decisions: 0 when the package was installed once, 1 without an
+// installed driver, -1 to go on.
+int installed_before_or_missing(const match_context& context, const driver_candidate& c,
+                                const device_info& device) {
+  if (history_count(context, c.remote_url) > 0) return 0;
+  if (!device.has_driver) return 1;
+  return -1;
+}
+
+// The last steps of both decisions: a later date, or on the same date a newer version.
+int32_t newer_than_installed(const driver_candidate& c, const device_info& device) {
+  int dates = plain_compare(c.date, device.DriverDate);
+  if (dates != 0) return dates > 0 ? 1 : 0;
+  return version_older(device.DriverVersion, c.ver) ? 1 : 0;
+}
+
+int32_t best_needs_update(const match_context& context, const device_info& device, int32_t os_version) {
+  const driver_candidate& best = *device.best;
+  int early = installed_before_or_missing(context, best, device);
+  if (early >= 0) return early;
   // The installed driver of the same maker is newer.
-  if (names_match(best->manu, device.ProviderName) && plain_compare(device.DriverDate, best->date) > 0) {
-    flag = 0;
-    return;
-  }
-  uint32_t s = best->sign, m = installed_signing_class(device.driver_rank, os_version);
-  bool same = equal_ci(best->manu, u"Microsoft") ? s == m : same_signing_grade(s, m, os_version);
-  if (!same) {
-    flag = s < m ? 1 : 0;
-    return;
-  }
-  if (!equal_ci(best->hardid, device.MatchingDeviceId)) {
-    flag = 1;
-    return;
-  }
-  int dates = plain_compare(best->date, device.DriverDate);
-  if (dates != 0) {
-    flag = dates > 0 ? 1 : 0;
-    return;
-  }
-  flag = version_older(device.DriverVersion, best->ver) ? 1 : 0;
+  if (names_match(best.manu, device.ProviderName) && plain_compare(device.DriverDate, best.date) > 0)
+    return 0;
+  uint32_t s = best.sign, m = installed_signing_class(device.driver_rank, os_version);
+  bool same = equal_ci(best.manu, u"Microsoft") ? s == m : same_signing_grade(s, m, os_version);
+  if (!same) return s < m ? 1 : 0;
+  if (!equal_ci(best.hardid, device.MatchingDeviceId)) return 1;
+  return newer_than_installed(best, device);
+}
+
+}  // namespace
+
+void decide_best_update(const match_context& context, device_info& device, int32_t os_version) {
+  if (device.best) device.best_needs_update = best_needs_update(context, device, os_version);
 }
 
 void decide_latest_update(const match_context& context, device_info& device) {
-  const driver_candidate* latest = device.latest;
-  if (!latest) return;
-  int32_t& flag = device.latest_needs_update;
-  if (history_count(context, latest->remote_url) > 0) {
-    flag = 0;
-    return;
-  }
-  if (!device.has_driver) {
-    flag = 1;
-    return;
-  }
-  int dates = plain_compare(latest->date, device.DriverDate);
-  if (dates != 0) {
-    flag = dates > 0 ? 1 : 0;
-    return;
-  }
-  flag = version_older(device.DriverVersion, latest->ver) ? 1 : 0;
+  if (!device.latest) return;
+  int early = installed_before_or_missing(context, *device.latest, device);
+  device.latest_needs_update = early >= 0 ? early : newer_than_installed(*device.latest, device);
 }
 
 void rank_device_candidates(device_info& device, const match_context& context, int32_t os_version) {

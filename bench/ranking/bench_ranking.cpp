@@ -28,13 +28,9 @@ struct sequence {
 };
 
 std::u16string number_text(uint32_t v, int width) {
-  std::u16string s;
-  do {
-    s.insert(s.begin(), char16_t(u'0' + v % 10));
-    v /= 10;
-  } while (v);
-  while (int(s.size()) < width) s.insert(s.begin(), u'0');
-  return s;
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%0*u", width, v);
+  return utf8_to_u16(digits);
 }
 
 std::u16string date_text(sequence& r) {
