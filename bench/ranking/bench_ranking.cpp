@@ -1,5 +1,6 @@
-// Times the ranking of every device and the grouping that follows a scan, for an answer of
-// 300 devices with 100 candidates each, and reports the process's peak memory.
+// Times the matching road after the scan for an answer of 300 devices with 100 candidates
+// each: enveloping the request, opening and reading the answer, ranking every device and
+// grouping; reports the process's peak memory.
 //   bench_ranking [runs]
 #include <algorithm>
 #include <chrono>
@@ -10,7 +11,10 @@
 
 #include "base/text.h"
 #include "bench/ranking/peak_memory.h"
+#include "engine/documents.h"
 #include "engine/driver_groups.h"
+#include "engine/envelope.h"
+#include "engine/matching_exchange.h"
 #include "engine/ranking.h"
 
 namespace {
@@ -82,6 +86,52 @@ std::vector<device_info> make_devices(match_context& context) {
   return devices;
 }
 
+// The answer the service would send for the devices' candidates, as its text.
+std::string answer_text(const std::vector<device_info>& devices) {
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<drivercb>\n<hardwares>\n";
+  auto field = [&](const char* name, const std::string& text) {
+    out += "<";
+    out += name;
+    out += "><![CDATA[" + text + "]]></";
+    out += name;
+    out += ">";
+  };
+  for (const auto& d : devices) {
+    out += "<hardware>";
+    field("id", u16_to_ansi(d.instance_id));
+    for (const auto& c : d.candidates) {
+      out += "<item>";
+      field("hardid", u16_to_ansi(c.hardid));
+      field("id", "1");
+      field("ver", u16_to_ansi(c.ver));
+      field("size", std::to_string(c.size));
+      field("class", "Net");
+      field("remote_url", c.remote_url);
+      field("infpath", "pkg/driver.inf");
+      field("md5sum", "0123456789abcdef0123456789abcdef");
+      field("cp", std::to_string(c.cp));
+      field("manu", u16_to_ansi(c.manu));
+      field("mark", u16_to_ansi(c.mark));
+      field("sign", std::to_string(c.sign));
+      field("feature", "1f");
+      field("targetos", std::to_string(c.targetos));
+      field("date", u16_to_ansi(c.date));
+      field("desc", "A driver package offered for this device by the matching service");
+      out += "</item>";
+    }
+    out += "</hardware>\n";
+  }
+  out += "</hardwares></drivercb>\n";
+  return out;
+}
+
+byte_buffer seal(const std::string& text) {
+  byte_buffer b;
+  compress_buffer(reinterpret_cast<const uint8_t*>(text.data()), text.size(), b);
+  encrypt_buffer(b);
+  return b;
+}
+
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -93,34 +143,65 @@ int main(int argc, char** argv) {
   int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
   match_context context;
   std::vector<device_info> devices = make_devices(context);
+  const byte_buffer sealed_answer = seal(answer_text(devices));
+  for (auto& d : devices) d.candidates.clear();
   uint64_t before = peak_memory_bytes();
 
+  int32_t server_desc_value = 0;
+  uint32_t autorun = 0;
+  char16_t link[uninstall_link_capacity] = {};
+  const driver_config_target config{&server_desc_value, &autorun, link, nullptr};
+  const request_client_facts client{"WIN7", u"Processor", u"00000000-0000-0000-0000-000000000000"};
+
   using clock = std::chrono::steady_clock;
-  std::vector<double> rank_ms, group_ms;
-  size_t updates = 0, groups = 0;
+  auto ms = [](clock::time_point a, clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+  };
+  std::vector<double> request_ms, answer_ms, rank_ms, group_ms;
+  size_t updates = 0, groups = 0, request_bytes = 0;
   driver_group_list_c list;
   for (int run = 0; run < runs; ++run) {
     for (auto& d : devices) {
+      d.candidates.clear();
       d.best = d.latest = nullptr;
       d.best_needs_update = d.latest_needs_update = 0;
     }
     auto t0 = clock::now();
-    for (auto& d : devices) rank_device_candidates(d, context, 61);
+    std::string request = build_driver_request(devices, client);
+    byte_buffer sealed_request = seal(request);
     auto t1 = clock::now();
-    list.build(devices.data(), uint32_t(devices.size()), match_engine_best);
+    byte_buffer opened, answer;
+    decrypt_buffer(sealed_answer.size(), opened, sealed_answer.data(), sealed_answer.size());
+    uncompress_buffer(answer, opened.data(), opened.size(), answer_max_plain);
+    if (!parse_driver_answer(reinterpret_cast<const char*>(answer.data()), answer.size(), devices, config)) {
+      std::fprintf(stderr, "the answer did not parse\n");
+      return 1;
+    }
     auto t2 = clock::now();
-    rank_ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    group_ms.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+    for (auto& d : devices) rank_device_candidates(d, context, 61);
+    auto t3 = clock::now();
+    list.build(devices.data(), uint32_t(devices.size()), match_engine_best);
+    auto t4 = clock::now();
+    request_ms.push_back(ms(t0, t1));
+    answer_ms.push_back(ms(t1, t2));
+    rank_ms.push_back(ms(t2, t3));
+    group_ms.push_back(ms(t3, t4));
+    request_bytes = sealed_request.size();
     updates = 0;
     for (const auto& d : devices) updates += size_t(d.best_needs_update);
     groups = list.groups.size();
   }
-  std::printf("devices %d x candidates %d, %d runs\n", device_count, candidates_per_device, runs);
-  std::printf("rank all devices: median %.3f ms, min %.3f ms\n", median(rank_ms),
-              *std::min_element(rank_ms.begin(), rank_ms.end()));
-  std::printf("build groups:     median %.3f ms, min %.3f ms (%zu groups, %zu devices to update)\n",
-              median(group_ms), *std::min_element(group_ms.begin(), group_ms.end()), groups, updates);
-  std::printf("peak memory: %.1f MB (%.1f MB after building the answer)\n",
-              double(peak_memory_bytes()) / 1048576.0, double(before) / 1048576.0);
+  auto report = [](const char* what, const std::vector<double>& v) {
+    std::printf("%-34s median %8.3f ms, min %8.3f ms\n", what, median(v), *std::min_element(v.begin(), v.end()));
+  };
+  std::printf("devices %d x candidates %d, %d runs; answer %zu bytes sealed, request %zu bytes sealed\n",
+              device_count, candidates_per_device, runs, sealed_answer.size(), request_bytes);
+  report("write and seal the request:", request_ms);
+  report("open and read the answer:", answer_ms);
+  report("rank all devices:", rank_ms);
+  report("build groups:", group_ms);
+  std::printf("%zu groups, %zu devices to update\n", groups, updates);
+  std::printf("peak memory: %.1f MB (%.1f MB before the first run)\n", double(peak_memory_bytes()) / 1048576.0,
+              double(before) / 1048576.0);
   return 0;
 }
