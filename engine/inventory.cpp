@@ -118,6 +118,10 @@ int32_t enumerate_devices(device_store& store, scan_progress& progress, device_s
   device_list_closer closer{source};
   progress.total = source.count_devices();
 
+  // Room for every entry up front: the array never moves during the walk, and the pages of
+  // the room that dropped entries leave unused are never touched.
+  if (progress.total > 0) store.devices.reserve(size_t(progress.total));
+
   // Kept instance IDs are unique, so this finds what find_device would, without a walk.
   std::unordered_map<std::u16string, size_t> kept;
   for (int32_t index = 0;; ++index) {
@@ -126,7 +130,8 @@ int32_t enumerate_devices(device_store& store, scan_progress& progress, device_s
     if (r == entry_result::end) return 0;
     if (r == entry_result::failure) return scan_error_device_walk;
 
-    device_info d{};
+    // Built in place at the end of the store and taken off again when it is dropped.
+    device_info& d = store.devices.emplace_back();
     d.duplicates = 1;
     bool keep = false;
     bool properties = read_device_properties(raw, d);
@@ -154,9 +159,10 @@ int32_t enumerate_devices(device_store& store, scan_progress& progress, device_s
     }
     progress.current = index + 1;
     if (keep) {
-      kept.emplace(d.instance_id, store.devices.size());
-      store.devices.push_back(std::move(d));
-      publish_kept_name(progress, store.devices.back().name);
+      kept.emplace(d.instance_id, store.devices.size() - 1);
+      publish_kept_name(progress, d.name);
+    } else {
+      store.devices.pop_back();
     }
   }
 }
