@@ -1,0 +1,263 @@
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "base/wide.h"
+#include "engine/helpers.h"
+#include "engine/install_jobs.h"
+
+namespace {
+
+bool file_exists(const std::u16string& path) {
+  DWORD a = GetFileAttributesW(as_wide(path));
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool is_directory(const std::u16string& path) {
+  DWORD a = GetFileAttributesW(as_wide(path));
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Starts a program from its command line (found by the system's search, the program's own
+// folder first) or by its path. The command-line buffer must be writable.
+bool start_process(const std::u16string* application, const std::u16string& command_line, bool hidden,
+                   bool wait, DWORD* exit_code) {
+  std::vector<wchar_t> line(command_line.begin(), command_line.end());
+  line.push_back(0);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  if (hidden) {
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+  }
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(application ? as_wide(*application) : nullptr, command_line.empty() ? nullptr : line.data(),
+                      nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  if (wait) WaitForSingleObject(pi.hProcess, INFINITE);
+  if (exit_code) GetExitCodeProcess(pi.hProcess, exit_code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+bool start_setup_program(const std::u16string& path) { return start_process(&path, u"", false, false, nullptr); }
+
+// A setup program shipped in the package runs only when the package is the one the service
+// offered (its MD5 matched) or the program's signature is trusted.
+bool setup_program_allowed(const std::u16string& path, bool md5_verified) {
+  return md5_verified || is_trusted_file(path) == 0;
+}
+
+bool running_under_wow64() {
+  using is_wow64_fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  auto fn = kernel ? reinterpret_cast<is_wow64_fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                   : nullptr;
+  BOOL wow64 = FALSE;
+  return fn && fn(GetCurrentProcess(), &wow64) && wow64;
+}
+
+const char16_t* this_installer() {
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  return installer_name(info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL, running_under_wow64());
+}
+
+// Removes everything inside the folder; a linked folder is unlinked, never entered.
+void empty_folder(const std::u16string& folder) {
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW(as_wide(path_join(folder, u"*")), &d);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::u16string name = as_u16(d.cFileName);
+    if (name == u"." || name == u"..") continue;
+    std::u16string path = path_join(folder, name);
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesW(as_wide(path), d.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) empty_folder(path);
+      RemoveDirectoryW(as_wide(path));
+    } else {
+      DeleteFileW(as_wide(path));
+    }
+  } while (FindNextFileW(h, &d));
+  FindClose(h);
+}
+
+void delete_web_pages(const std::u16string& folder) {
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW(as_wide(path_join(folder, u"*.htm")), &d);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(as_wide(path_join(folder, as_u16(d.cFileName))));
+  } while (FindNextFileW(h, &d));
+  FindClose(h);
+}
+
+// An inner archive named like the missing folder is extracted into a folder of that name.
+int extract_nested_archive(const std::u16string& path, std::u16string& setup_path) {
+  for (const char16_t* ext : {u".exe", u".zip", u".rar", u".cab"}) {
+    std::u16string archive = path + ext;
+    if (!file_exists(archive)) continue;
+    if (equal_ci(ext, u".exe")) setup_path = archive;
+    run_extractor(archive, path);
+    return 0;
+  }
+  return -1;
+}
+
+bool locate_inf(const std::u16string& folder, const std::u16string& inf, std::u16string& inf_path,
+                std::u16string& setup_path) {
+  inf_path = path_join(folder, inf);
+  if (file_exists(inf_path)) return true;
+  std::u16string path = folder;
+  for (size_t start = 0, end; (end = inf.find(u'\\', start)) != std::u16string::npos; start = end + 1) {
+    path = path_join(path, inf.substr(start, end - start));
+    if (!is_directory(path)) extract_nested_archive(path, setup_path);
+    if (!is_directory(path)) break;
+  }
+  return file_exists(inf_path);
+}
+
+int show_message(void* owner, int type, const char* key) {
+  std::u16string text = job_text(key);
+  const job_bindings& b = current_job_bindings();
+  if (b.show_message) return b.show_message(owner, type, text.c_str());
+  UINT style = type == 3 ? MB_YESNO : type == 4 ? MB_RETRYCANCEL : MB_OK;
+  int r = MessageBoxW(static_cast<HWND>(owner), as_wide(text), L"Vantoril", style | MB_TASKMODAL);
+  return r == IDOK || r == IDYES || r == IDRETRY ? 1 : 2;
+}
+
+}  // namespace
+
+long is_trusted_file(const std::u16string& path) {
+  WINTRUST_FILE_INFO file = {};
+  file.cbStruct = sizeof file;
+  file.pcwszFilePath = as_wide(path);
+  WINTRUST_DATA data = {};
+  data.cbStruct = sizeof data;
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &file;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  return WinVerifyTrust(nullptr, &action, &data);
+}
+
+std::u16string make_extract_folder(const std::u16string& archive, const std::u16string& parent) {
+  std::u16string name = extract_folder_name(archive);
+  if (name.empty() || parent.empty()) return std::u16string();
+  std::u16string folder = path_join(parent, name);
+  SHCreateDirectoryExW(nullptr, as_wide(folder), nullptr);
+  return folder;
+}
+
+int32_t run_extractor(const std::u16string& archive, const std::u16string& folder) {
+  std::u16string line = extractor_command_line(archive, folder);
+  if (line.empty()) return -1;
+  return start_process(nullptr, line, true, true, nullptr) ? 0 : -1;
+}
+
+int32_t run_dpinst(int32_t not_all_present, const std::u16string& folder, int32_t force) {
+  std::u16string line = install_command_line(this_installer(), folder, force != 0, not_all_present != 0);
+  if (line.empty()) return -1;
+  return start_process(nullptr, line, false, false, nullptr) ? 0 : -1;
+}
+
+int32_t run_setup_program(const std::u16string& folder) {
+  std::vector<std::u16string> names;
+  if (list_directory(folder.c_str(), names) < 0) return -1;
+  std::u16string base = folder;
+  if (names.size() == 1 && is_directory(path_join(folder, names[0]))) {
+    base = path_join(folder, names[0]);
+    if (list_directory(base.c_str(), names) < 0) return -1;
+  }
+  for (const std::u16string& name : names) {
+    if (!is_setup_program_name(name)) continue;
+    std::u16string path = path_join(base, name);
+    if (is_trusted_file(path) != 0) continue;
+    return start_setup_program(path) ? 0 : -1;
+  }
+  return -1;
+}
+
+int32_t install_driver_package(const install_job& job) {
+  std::u16string folder = make_extract_folder(job.package_path, job_download_path());
+  if (folder.empty()) return -1;
+  // "-aos" keeps what is there: an older extraction of a same-named package must go first.
+  empty_folder(folder);
+  if (run_extractor(job.package_path, folder) != 0) return -1;
+  delete_web_pages(folder);
+  std::set<std::u16string> handled;
+  for (const std::u16string& inf : job.wanted_infs) {
+    if (!is_safe_relative_path(inf)) continue;  // nothing outside the extraction folder
+    std::u16string inf_path, setup_path;
+    bool found = locate_inf(folder, inf, inf_path, setup_path);
+    std::u16string inf_dir(inf_folder_part(inf_path));
+    if (handled.count(inf_dir)) continue;
+    if (found) {
+      // A folder counts only when its installer really started.
+      if (run_dpinst(job.not_all_present, inf_dir, job.force) == 0) handled.insert(inf_dir);
+    } else if (!setup_path.empty() && file_exists(setup_path) && setup_program_allowed(setup_path, job.md5_verified)) {
+      if (start_setup_program(setup_path)) handled.insert(inf_dir);
+    }
+  }
+  if (!handled.empty()) return 0;
+  return run_setup_program(folder);
+}
+
+int32_t install_entry(void* argument) {
+  const install_job& job = *static_cast<const install_job*>(argument);
+  if (install_driver_package(job) >= 0) return 0;
+  if (!equal_ci(get_file_extension(job.package_path), u".exe")) {
+    show_message(job.owner_window, 0, "manually_install_notify");
+    const job_bindings& b = current_job_bindings();
+    if (b.show_in_explorer) {
+      b.show_in_explorer(job.owner_window, job.package_path.c_str());
+    } else {
+      std::u16string parameters = explorer_select_parameters(job.package_path);
+      if (!parameters.empty())
+        ShellExecuteW(static_cast<HWND>(job.owner_window), nullptr, L"explorer.exe", as_wide(parameters), nullptr,
+                      SW_SHOW);
+    }
+    return -1;
+  }
+  if (!setup_program_allowed(job.package_path, job.md5_verified)) return -1;
+  return start_setup_program(job.package_path) ? 0 : -1;
+}
+
+int32_t restore_entry(void* argument) {
+  const restore_job& job = *static_cast<const restore_job*>(argument);
+  std::u16string backup = job_backup_path();
+  if (!is_safe_relative_path(job.archive_name)) return -1;
+  std::u16string folder = make_extract_folder(job.archive_name, backup);
+  if (folder.empty()) return -1;
+  empty_folder(folder);
+  if (run_extractor(path_join(backup, job.archive_name), folder) != 0) return -1;
+  return run_dpinst(1, folder, 1);
+}
+
+int32_t uninstall_driver(void* argument) {
+  const uninstall_job& job = *static_cast<const uninstall_job*>(argument);
+  wchar_t inf_folder[MAX_PATH];
+  DWORD n = ExpandEnvironmentStringsW(L"%SYSTEMROOT%\\inf", inf_folder, MAX_PATH);
+  bool started = false;
+  // Only a bare INF name: anything else would reach outside the inf folder.
+  bool plain = !job.inf_name.empty() && job.inf_name.find_first_of(u"\\/:") == std::u16string::npos &&
+               is_safe_relative_path(job.inf_name);
+  if (n > 0 && n <= MAX_PATH && plain) {
+    std::u16string line = uninstall_command_line(this_installer(), path_join(as_u16(inf_folder), job.inf_name));
+    DWORD exit_code = 0;  // read, not used: the installer reports through its own window
+    started = !line.empty() && start_process(nullptr, line, false, true, &exit_code);
+  }
+  show_message(job.owner_window, 0, "uninstall_finished");
+  return started ? 0 : -1;
+}

@@ -1,0 +1,235 @@
+// The install, restore and uninstall jobs with the stand-ins beside the test program: their
+// logs show what was started, with which command line and in which folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/install_jobs.h"
+#include "engine/worker_task.h"
+#include "tests/engine/serial/standins.h"
+#include "tests/engine/serial/zip_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct shown_message {
+  void* owner;
+  int type;
+  std::u16string text;
+  DWORD thread;
+  HWND active;  // the showing thread's active window
+};
+
+std::vector<shown_message> messages;
+std::vector<std::u16string> explorer_shows;
+std::u16string download_folder, backup_folder;
+
+class InstallJobs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    messages.clear();
+    explorer_shows.clear();
+    download_folder = u16_of(t_ / "Download");
+    backup_folder = u16_of(t_ / "Backup");
+    fs::create_directory(t_ / "Download");
+    fs::create_directory(t_ / "Backup");
+    saved_ = current_job_bindings();
+    job_bindings b;
+    b.download_path = [] { return download_folder; };
+    b.backup_path = [] { return backup_folder; };
+    b.show_message = [](void* owner, int type, const char16_t* text) {
+      messages.push_back({owner, type, text, GetCurrentThreadId(), GetActiveWindow()});
+      return 1;
+    };
+    b.show_in_explorer = [](void*, const char16_t* path) { explorer_shows.push_back(path); };
+    set_job_bindings(b);
+  }
+  void TearDown() override { set_job_bindings(saved_); }
+
+  std::u16string installer() const {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL ? u"DPInst32.exe" : u"DPInst64.exe";
+  }
+  static std::vector<std::u16string> lines_of(const std::vector<standin_start>& s, const char16_t* program) {
+    std::vector<std::u16string> out;
+    for (auto& x : s)
+      if (x.program == program) out.push_back(x.command_line);
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  temp_folder t_;
+  job_bindings saved_;
+  void* const owner_ = reinterpret_cast<void*>(uintptr_t(0x4321));
+};
+
+TEST_F(InstallJobs, ZipWithTwoInfFoldersRunsTheExtractorThenTheInstallerOnEachFolder) {
+  fs::path package = t_ / "Download" / "net-1.0.zip";
+  write_zip(package, {{"drv/x64/a.inf", "a", true},
+                      {"drv/x64/b.inf", "b", true},
+                      {"drv/x86/c.inf", "c", true},
+                      {"readme.htm", "<p>", true},
+                      {"notes.txt", "n", true}});
+  // An older extraction of a same-named package and an INF outside the extraction folder.
+  fs::create_directories(t_ / "Download" / "net-1.0" / "old");
+  write_file_bytes(t_ / "Download" / "net-1.0" / "old" / "stale.inf", "old");
+  write_file_bytes(t_ / "Download" / "evil.inf", "e");
+  standin_log log(t_ / "log.txt");
+  install_job job;
+  job.package_path = u16_of(package);
+  job.wanted_infs = {u"drv\\x64\\a.inf", u"drv\\x64\\b.inf", u"drv\\x86\\c.inf", u"..\\evil.inf",
+                     u16_of(t_ / "Download" / "evil.inf")};
+  job.owner_window = owner_;
+  ASSERT_EQ(install_entry(&job), 0);
+
+  std::u16string folder = download_folder + u"\\net-1.0";
+  auto starts = log.wait_for(3);
+  ASSERT_GE(starts.size(), 1u);
+  EXPECT_EQ(starts[0].program, u"extract.exe");
+  EXPECT_EQ(starts[0].command_line, u"extract.exe x \"" + job.package_path + u"\" -aos -o\"" + folder + u"\" -r -y");
+  EXPECT_EQ(starts[0].folder, current_folder());
+  std::vector<std::u16string> expected = {u"\"" + installer() + u"\" /SH /PATH \"" + folder + u"\\drv\\x64\"",
+                                          u"\"" + installer() + u"\" /SH /PATH \"" + folder + u"\\drv\\x86\""};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(lines_of(starts, installer().c_str()), expected);
+  EXPECT_EQ(starts.size(), 3u);
+  EXPECT_TRUE(fs::exists(t_ / "Download" / "net-1.0" / "notes.txt"));
+  EXPECT_FALSE(fs::exists(t_ / "Download" / "net-1.0" / "readme.htm"));
+  EXPECT_FALSE(fs::exists(t_ / "Download" / "net-1.0" / "old"));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(InstallJobs, InfBehindAnInnerArchiveAndAnAbsentDevice) {
+  fs::path package = t_ / "Download" / "cam.zip";
+  write_zip(package, {{"drv.zip", make_zip_bytes({{"x64/cam.inf", "inf", true}}), false}});
+  standin_log log(t_ / "log.txt");
+  install_job job;
+  job.package_path = u16_of(package);
+  job.not_all_present = 1;
+  job.wanted_infs = {u"drv\\x64\\cam.inf"};
+  ASSERT_EQ(install_entry(&job), 0);
+  std::u16string folder = download_folder + u"\\cam";
+  auto starts = log.wait_for(3);
+  ASSERT_EQ(starts.size(), 3u);
+  EXPECT_EQ(starts[1].command_line,
+            u"extract.exe x \"" + folder + u"\\drv.zip\" -aos -o\"" + folder + u"\\drv\" -r -y");
+  EXPECT_EQ(starts[2].command_line, u"\"" + installer() + u"\" /PATH \"" + folder + u"\\drv\\x64\"");
+}
+
+TEST_F(InstallJobs, InstallerExitCodeIsNotReadButAMissingInstallerFails) {
+  fs::path package = t_ / "Download" / "p.zip";
+  write_zip(package, {{"a.inf", "a", true}});
+  install_job job;
+  job.package_path = u16_of(package);
+  job.wanted_infs = {u"a.inf"};
+  job.owner_window = owner_;
+  {
+    standin_log log(t_ / "failing.txt", L"0x80010000");
+    EXPECT_EQ(install_entry(&job), 0);  // not waited for: its failure is its own window's to show
+    EXPECT_EQ(log.wait_for(2).size(), 2u);
+  }
+  standin_log log(t_ / "missing.txt");
+  standin_missing gone(installer() == u"DPInst32.exe" ? L"DPInst32.exe" : L"DPInst64.exe");
+  EXPECT_EQ(install_entry(&job), -1);
+  EXPECT_EQ(log.starts().size(), 1u);  // the extractor only
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].owner, owner_);
+  EXPECT_EQ(messages[0].type, 0);
+  EXPECT_EQ(messages[0].text, u"The current driver package requires manually installation.");
+  ASSERT_EQ(explorer_shows.size(), 1u);
+  EXPECT_EQ(explorer_shows[0], job.package_path);
+}
+
+TEST_F(InstallJobs, UnsignedSetupProgramsAreNotStarted) {
+  // A copy of a stand-in serves as the setup program: it logs if it is ever started.
+  std::string program = read_file_bytes(program_folder() / "DPInst64.exe");
+  fs::path package = t_ / "Download" / "tool.zip";
+  write_zip(package, {{"tool/setup.exe", program, true}, {"tool/readme.txt", "r", true}});
+  standin_log log(t_ / "log.txt");
+  install_job job;
+  job.package_path = u16_of(package);
+  job.wanted_infs = {u"tool\\missing.inf"};
+  EXPECT_EQ(install_entry(&job), -1);
+  EXPECT_TRUE(lines_of(log.starts(), u"setup.exe").empty());
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(explorer_shows.size(), 1u);
+
+  // An ".exe" package runs itself only when its MD5 matched (or it is signed).
+  fs::path exe = t_ / "Download" / "pkg.exe";
+  write_file_bytes(exe, program);
+  install_job exe_job;
+  exe_job.package_path = u16_of(exe);
+  EXPECT_EQ(install_entry(&exe_job), -1);
+  exe_job.md5_verified = true;
+  EXPECT_EQ(install_entry(&exe_job), 0);
+  auto starts = log.wait_for(4);
+  EXPECT_EQ(std::count_if(starts.begin(), starts.end(), [](auto& s) { return s.program == u"pkg.exe"; }), 1);
+  EXPECT_EQ(messages.size(), 1u);  // no message for an ".exe" package
+}
+
+TEST_F(InstallJobs, RestoreExtractsIntoTheArchivesFolderAndForces) {
+  write_zip(t_ / "Backup" / "Net Adapter-2.1.zip", {{"net.inf", "n", true}});
+  fs::create_directories(t_ / "Backup" / "Net Adapter-2.1");
+  write_file_bytes(t_ / "Backup" / "Net Adapter-2.1" / "old.inf", "o");
+  standin_log log(t_ / "log.txt");
+  restore_job job{u"Net Adapter-2.1.zip"};
+  EXPECT_EQ(restore_entry(&job), 0);
+  std::u16string folder = backup_folder + u"\\Net Adapter-2.1";
+  auto starts = log.wait_for(2);
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[0].command_line, u"extract.exe x \"" + backup_folder + u"\\Net Adapter-2.1.zip\" -aos -o\"" +
+                                        folder + u"\" -r -y");
+  EXPECT_EQ(starts[1].command_line, u"\"" + installer() + u"\" /F /PATH \"" + folder + u"\"");
+  EXPECT_TRUE(fs::exists(t_ / "Backup" / "Net Adapter-2.1" / "net.inf"));
+  EXPECT_FALSE(fs::exists(t_ / "Backup" / "Net Adapter-2.1" / "old.inf"));
+
+  restore_job outside{u"..\\x.zip"};
+  EXPECT_EQ(restore_entry(&outside), -1);
+  standin_missing gone(L"extract.exe");
+  EXPECT_EQ(restore_entry(&job), -1);
+}
+
+TEST_F(InstallJobs, UninstallWaitsForTheInstallerAndAlwaysTellsTheUser) {
+  wchar_t windows[MAX_PATH];
+  ExpandEnvironmentStringsW(L"%SYSTEMROOT%", windows, MAX_PATH);
+  uninstall_job job{u"oem12.inf", owner_};
+  {
+    standin_log log(t_ / "log.txt", L"5");
+    EXPECT_EQ(uninstall_driver(&job), 0);
+    auto starts = log.starts();  // waited for: logged before the job returned
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].command_line, installer() + u" /U \"" + as_u16(windows) + u"\\inf\\oem12.inf\"");
+  }
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].owner, owner_);
+  EXPECT_EQ(messages[0].text,
+            u"If a device driver is uninstalled, you may need to restart your computer for the changes to take effect.");
+  {
+    standin_missing gone(installer() == u"DPInst32.exe" ? L"DPInst32.exe" : L"DPInst64.exe");
+    EXPECT_EQ(uninstall_driver(&job), -1);
+  }
+  uninstall_job outside{u"..\\system32\\x.inf", owner_};
+  EXPECT_EQ(uninstall_driver(&outside), -1);
+  EXPECT_EQ(messages.size(), 3u);
+}
+
+TEST_F(InstallJobs, AJobOnAWorkerThreadShowsItsMessageOverTheWindowItWasGiven) {
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(owner);
+  uninstall_job job{u"oem12.inf", owner};
+  standin_log log(t_ / "log.txt");
+  worker_task_c task(uninstall_driver, &job);
+  ASSERT_TRUE(task.start());
+  wait_for_thread(task.thread());
+  EXPECT_EQ(task.result(), 0);
+  task.release();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].thread, GetCurrentThreadId());
+  EXPECT_EQ(messages[0].active, nullptr);  // why the owner has to be handed down
+  EXPECT_EQ(messages[0].owner, owner);
+  DestroyWindow(owner);
+}
+
+}  // namespace
