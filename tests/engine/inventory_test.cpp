@@ -302,6 +302,17 @@ TEST(Inventory, DeviceFieldsFromTheRawRecord) {
   EXPECT_EQ(source.rank_reads, (std::set<int32_t>{0, 1}));
 }
 
+TEST(Inventory, DeviceWithoutClassIsDroppedWhenTheSystemHasNoUnknownClass) {
+  table_source source;
+  source.classes = {cls(u"USB", u"USB")};
+  source.devices = {dev(u"USB\\A\\1", u""), dev(u"USB\\B\\1")};
+  device_store store;
+  scan_progress progress;
+  ASSERT_EQ(scan_devices(store, progress, source), 0);
+  ASSERT_EQ(store.devices.size(), 1u);
+  EXPECT_EQ(std::u16string(store.devices[0].instance_id), u"USB\\B");
+}
+
 TEST(Inventory, RankIsReadOnlyForKeptDevicesWithDriverValues) {
   table_source source;
   source.classes = stock_classes();
