@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "engine/settings.h"
 
 namespace {
 
@@ -143,4 +144,8 @@ TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata) {
     element->LinkEndChild(node);
   }
   return element;
+}
+
+bool read_exclusion_file(std::vector<char>& buffer) {
+  return read_whole_file(app_settings.exclusion_list_path, buffer);
 }

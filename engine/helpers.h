@@ -47,6 +47,8 @@ int list_directory(const char16_t* path, std::vector<std::u16string>& names);
 // The whole file in a buffer one byte longer than the file, the last byte 0; false when
 // the file is missing, empty or unreadable.
 bool read_whole_file(const char16_t* path, std::vector<char>& buffer);
+// The same for the exclusion list, Exclusion.dat at the path the settings give.
+bool read_exclusion_file(std::vector<char>& buffer);
 
 // A new element: with a text, one text node holding it (CDATA when asked); else no child.
 TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata);

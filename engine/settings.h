@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class settings_platform;
+
 struct app_settings_record {
   // Registry-backed values, in the order in which they are read.
   uint32_t Autorun;          // 0 off, other on; 2: the user has not chosen yet
@@ -43,10 +45,11 @@ extern app_settings_record app_settings;
 void set_default_settings();
 // Once at start-up, after the system facts: opens the key, stamps the first run, reads the
 // values and creates the data folders. False when the key cannot be opened (defaults stay,
-// nothing is persisted) or the first save failed.
+// nothing is persisted) or the first save failed. Without an argument: HKCU\Software\Vantoril.
 bool load_settings();
+bool load_settings(settings_platform& platform);
 // Writes the 20 saved values (all but InstallDate) through the key load_settings opened;
-// writes nothing when no key is open. Errors of single writes are ignored.
+// writes nothing when no key is open. Errors of single writes are ignored. Any thread.
 bool save_settings();
-// Creates DownloadPath, then BackupPath, with missing parents; false at the first that fails.
-bool create_data_folders();
+// Closes the key at exit; later saves write nothing.
+void close_settings_key();

@@ -1,0 +1,205 @@
+#include "beamcam/frame_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<frame_store_c> collecting_store(int lines = 576, int frames = 1) {
+  auto s = std::make_unique<frame_store_c>();
+  s->VideoLines = lines;
+  s->FramesToAverage = uint8_t(frames);
+  s->AcqState = acq_collecting;
+  return s;
+}
+
+std::vector<uint8_t> video(int lines, uint8_t value) { return std::vector<uint8_t>(video_buffer_bytes(lines), value); }
+
+int16_t& at(frame_buffer& f, int c, int r) { return f[size_t(r) * FrameWidth + c]; }
+const int16_t* slot(const frame_store_c& s, int n) { return s.FrameRing.data() + size_t(n) * FramePixels; }
+
+bool all_equal(const int16_t* p, size_t n, int16_t v) { return std::all_of(p, p + n, [v](int16_t x) { return x == v; }); }
+
+TEST(ConvertFrame, WhiteBuffersConvertToTheTopOfEachScale) {
+  auto s = collecting_store(576);
+  auto white = video(576, 255);
+  EXPECT_EQ(s->ConvertFrame(white.data(), white.size()), 0);
+  EXPECT_TRUE(all_equal(slot(*s, 0), FramePixels, 1147));
+  s->CombineFrames();
+  EXPECT_TRUE(all_equal(s->ProcessedFrame.data(), FramePixels, 765));
+
+  auto s480 = collecting_store(480);
+  auto white480 = video(480, 255);
+  s480->ConvertFrame(white480.data(), white480.size());
+  EXPECT_TRUE(all_equal(slot(*s480, 0), FramePixels, 770));
+}
+
+TEST(ConvertFrame, LastSourceRowBecomesTheTopAndBytesAreSummed) {
+  auto s = collecting_store(576);
+  auto v = video(576, 0);
+  const size_t row = size_t(FrameWidth) * 3;
+  uint8_t* last = &v[575 * row];
+  last[0] = 10, last[1] = 20, last[2] = 30;  // column 0 of the top row: 60 * 765 / 510 = 90
+  v[5 * 3 + 1] = 3;                          // column 5 of the bottom row: 3 * 765 / 510 = 4.5
+  s->ConvertFrame(v.data(), v.size());
+  EXPECT_EQ(s->RawFrame[0], 90);
+  EXPECT_EQ(s->RawFrame[575 * FrameWidth + 5], 4);
+}
+
+TEST(ConvertFrame, StretchesFourHundredEightyLinesWithAMeanRowAfterEveryFive) {
+  frame_buffer source(FramePixels, -1), dest(FramePixels, -1);
+  for (int r = 0; r < 480; ++r) std::fill_n(&at(source, 0, r), FrameWidth, int16_t(r));
+  stretch_480_to_576(source.data(), dest.data());
+  const int expected_start[] = {0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10, 11, 12, 13};
+  for (int r = 0; r < 16; ++r) EXPECT_EQ(at(dest, 0, r), expected_start[r]) << "row " << r;
+  EXPECT_EQ(at(dest, 719, 573), 478);
+  EXPECT_EQ(at(dest, 0, 574), 478);
+  EXPECT_EQ(at(dest, 719, 575), 479);
+  for (int r = 0; r < 576; ++r) EXPECT_TRUE(all_equal(&at(dest, 0, r), FrameWidth, at(dest, 0, r))) << r;
+}
+
+TEST(ConvertFrame, DropsShortBuffersNullBuffersAndFramesWhileNotCollecting) {
+  auto s = collecting_store(576, 2);
+  auto white = video(576, 255);
+  s->ConvertFrame(white.data(), white.size() - 1);  // short: would be read past its end
+  s->ConvertFrame(nullptr, white.size());
+  EXPECT_EQ(s->RingPos, 0);
+  EXPECT_TRUE(all_equal(slot(*s, 0), FramePixels, 0));
+
+  auto s480 = collecting_store(480);
+  auto v480 = video(480, 255);
+  s480->ConvertFrame(v480.data(), v480.size() - 3);
+  EXPECT_EQ(s480->AcqState, acq_collecting);
+  s480->ConvertFrame(v480.data(), v480.size() + 100);  // longer is fine: only its start is read
+  EXPECT_EQ(s480->AcqState, acq_ring_full);
+
+  for (int16_t state : {int16_t(acq_stopped), int16_t(acq_ring_full)}) {
+    s->AcqState = state;
+    s->ConvertFrame(white.data(), white.size());
+    EXPECT_EQ(s->RingPos, 0);
+    EXPECT_EQ(s->AcqState, state);
+  }
+}
+
+TEST(ConvertFrame, FillsTheRingRoundRobinAndSignalsAFullRing) {
+  auto s = collecting_store(576, 3);
+  auto white = video(576, 255);
+  s->ConvertFrame(white.data(), white.size());
+  s->ConvertFrame(white.data(), white.size());
+  EXPECT_EQ(s->RingPos, 2);
+  EXPECT_EQ(s->AcqState, acq_collecting);
+  s->ConvertFrame(white.data(), white.size());
+  EXPECT_EQ(s->RingPos, 0);
+  EXPECT_EQ(s->AcqState, acq_ring_full);
+  EXPECT_TRUE(all_equal(slot(*s, 2), FramePixels, 1147));
+  EXPECT_TRUE(all_equal(slot(*s, 3), FramePixels, 0));
+
+  // A count lowered below the position ends the fill at the next frame.
+  s->AcqState = acq_collecting;
+  s->RingPos = 5;
+  s->FramesToAverage = 2;
+  s->ConvertFrame(white.data(), white.size());
+  EXPECT_EQ(s->RingPos, 0);
+  EXPECT_EQ(s->AcqState, acq_ring_full);
+}
+
+// Two slots of one pixel each; returns the combined pixel.
+int combine_pixel(int16_t mode, int16_t first, int16_t second, double gain = 1.0) {
+  auto s = collecting_store(576, 2);
+  s->AcqMode = mode;
+  s->PixelGain = gain;
+  frame_buffer f(FramePixels, 0);
+  f[0] = first;
+  s->store_in_ring(f.data());
+  f[0] = second;
+  s->store_in_ring(f.data());
+  s->CombineFrames();
+  return s->ProcessedFrame[0];
+}
+
+TEST(CombineFrames, AveragePeakHoldAndGain) {
+  struct {
+    int16_t mode, first, second;
+    double gain;
+    int expected;
+  } cases[] = {
+      {acq_average, 1, 2, 1.0, 1},     {acq_peak_hold, 1, 2, 1.0, 2},  {acq_average, -3, -4, 1.0, -3},
+      {acq_peak_hold, -3, -4, 1.0, 0}, {acq_average, 600, 600, 1.5, 765}, {acq_average, 401, 401, 1.5, 601},
+      {acq_average, 1147, 1147, 1.0, 765},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(combine_pixel(c.mode, c.first, c.second, c.gain), c.expected)
+        << "mode " << c.mode << " slots " << c.first << ", " << c.second << " gain " << c.gain;
+}
+
+TEST(CombineFrames, AllZeroRingGivesAllZeroFrameAndPeakAtOrigin) {
+  auto s = collecting_store(576, 10);
+  s->CombineFrames();
+  EXPECT_TRUE(all_equal(s->ProcessedFrame.data(), FramePixels, 0));
+  EXPECT_EQ(s->peak_x, 0);
+  EXPECT_EQ(s->peak_y, 0);
+}
+
+// A frame of 100 with the given pixels set; combined alone (one slot).
+frame_buffer combined(std::initializer_list<std::tuple<int, int, int16_t>> pixels, int16_t background = 100) {
+  auto s = collecting_store(576, 1);
+  frame_buffer f(FramePixels, background);
+  for (auto [c, r, v] : pixels) at(f, c, r) = v;
+  s->store_in_ring(f.data());
+  s->CombineFrames();
+  return s->ProcessedFrame;
+}
+
+TEST(CombineFrames, SmoothsRingsAroundTheFirstOfTiedPeaks) {
+  // Two tied peaks: the earlier one is the centre. A 0 beside it is trimmed away there,
+  // while the same 0 beside the later peak is left as it is.
+  frame_buffer f = combined({{100, 50, 700}, {300, 200, 700}, {99, 50, 0}, {299, 200, 0}});
+  EXPECT_EQ(at(f, 100, 50), 700);  // the peak itself is never changed
+  EXPECT_EQ(at(f, 300, 200), 700);
+  EXPECT_EQ(at(f, 299, 200), 0);
+  // Left column of ring 0: (99, 49) sees 700 and 0 among eight of 100: trimmed mean 100.
+  EXPECT_EQ(at(f, 99, 49), 100);
+  // (99, 50) itself is the smallest of its neighbourhood, 700 the largest.
+  EXPECT_EQ(at(f, 99, 50), 100);
+}
+
+TEST(CombineFrames, NoSmoothingForPeaksNearTheBorder) {
+  for (auto [c, r] : {std::pair{1, 300}, {717, 300}, {360, 1}, {360, 574}}) {
+    frame_buffer f = combined({{c, r, 700}, {c + 1, r + 1, 0}});
+    EXPECT_EQ(at(f, c + 1, r + 1), 0) << c << ", " << r;
+  }
+  // A peak at column 2 gets ring 0 only (ring 1's left edge would be column 0).
+  frame_buffer f = combined({{2, 300, 700}, {1, 300, 0}, {3, 302, 0}});
+  EXPECT_EQ(at(f, 1, 300), 100);
+  EXPECT_EQ(at(f, 3, 302), 0);
+}
+
+TEST(CombineFrames, MiddlePeakSmoothsRingsUpToRow574) {
+  // Zeros on the last ring, ring 285, and just outside it.
+  frame_buffer f = combined({{360, 288, 700}, {360, 574, 0}, {100, 575, 0}, {74, 288, 0}, {73, 300, 0}});
+  EXPECT_EQ(at(f, 360, 574), 100);  // its bottom edge
+  EXPECT_EQ(at(f, 100, 575), 0);
+  EXPECT_EQ(at(f, 74, 288), 100);  // its left column, 360 - 1 - 285
+  EXPECT_EQ(at(f, 73, 300), 0);
+}
+
+TEST(CombineFrames, NeighbourhoodAbove800IsTrimmedFromTheStartValueAndCapped) {
+  // Nine values of 1000 around a peak of 1001: (sum - 1001 - 800) / 7, above 765, capped.
+  auto s = collecting_store(576, 1);
+  frame_buffer f(FramePixels, 1000);
+  at(f, 360, 288) = 1001;
+  s->store_in_ring(f.data());
+  s->PixelGain = 1.0;
+  s->CombineFrames();
+  EXPECT_EQ(at(s->ProcessedFrame, 359, 287), 765);
+
+  frame_buffer g(FramePixels, 1000);
+  at(g, 360, 288) = 1001;
+  smooth_around_peak(g.data(), 360, 288);
+  // (359, 287) is first, (359, 288) next, with the new 1028 above it and the largest.
+  EXPECT_EQ(at(g, 359, 288), (8001 + 1028 - 1028 - 800) / 7);
+}
+
+}  // namespace
