@@ -120,5 +120,5 @@ std::u16string normalize_multi_string(std::u16string_view units);
 std::u16string rewrite_driver_date(std::u16string_view date);
 // The class of a device: by class name when it has a class name and GUID, else "Unknown".
 device_class_info* find_device_class(device_store& store, const device_info& device);
-// The device's name when it tells none.
+// The device's name when it tells none: the language text "unknown_device".
 std::u16string unknown_device_text();

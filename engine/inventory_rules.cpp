@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "engine/inventory.h"
+#include "widgets/language.h"
 
 std::optional<std::u16string> cut_instance_id(std::u16string_view id) {
   size_t last = id.rfind(u'\\');
@@ -80,5 +81,4 @@ device_class_info* find_device_class(device_store& store, const device_info& dev
   return nullptr;
 }
 
-// Bound to the language texts when they are in; until then the English text.
-std::u16string unknown_device_text() { return u"Unknown Device"; }
+std::u16string unknown_device_text() { return get_text("unknown_device"); }

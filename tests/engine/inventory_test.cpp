@@ -6,6 +6,8 @@
 
 #include "base/text.h"
 #include "engine/inventory.h"
+#include "tests/support/test_support.h"
+#include "widgets/language.h"
 
 using namespace std::string_literals;
 
@@ -241,7 +243,36 @@ TEST(Inventory, RulesTableKeepsAndDropsEachRecord) {
   }
 }
 
+// The language texts as the program has them at start-up, for the name of a nameless device.
+class language_texts {
+ public:
+  explicit language_texts(std::u16string_view code) {
+    static const std::string ini = read_file_bytes(source_path("resources/vantoril/language.ini"));
+    load_language_from(ini, code);
+  }
+  ~language_texts() { unload_language(); }
+};
+
+TEST(Inventory, NamelessDeviceGetsTheLanguageText) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"en", u"Unknown Device"}, {u"ja", u"\u4E0D\u660E\u306A\u30C7\u30D0\u30A4\u30B9"}};
+  for (auto [code, want] : cases) {
+    language_texts texts(code);
+    table_source source;
+    source.classes = stock_classes();
+    raw_device nameless = dev(u"USB\\VID_3&PID_3\\1");
+    nameless.description.clear();
+    source.devices = {nameless};
+    device_store store;
+    scan_progress progress;
+    ASSERT_EQ(scan_devices(store, progress, source), 0);
+    ASSERT_EQ(store.devices.size(), 1u);
+    EXPECT_EQ(std::u16string(store.devices[0].name), want) << u16_to_utf8(code);
+  }
+}
+
 TEST(Inventory, DeviceFieldsFromTheRawRecord) {
+  language_texts texts(u"en");
   table_source source;
   source.classes = stock_classes();
   raw_device full = dev(u"USB\\VID_1&PID_1\\1");
