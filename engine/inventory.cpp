@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "base/text.h"
+#include "engine/engine_errors.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ struct device_list_closer {
 };
 
 int32_t enumerate_devices(device_store& store, scan_progress& progress, device_source& source) {
-  if (!source.open_devices()) return scan_error_device_list;
+  if (!source.open_devices()) return engine_error::device_list;
   device_list_closer closer{source};
   progress.total = source.count_devices();
 
@@ -128,7 +129,7 @@ int32_t enumerate_devices(device_store& store, scan_progress& progress, device_s
     raw_device raw;
     entry_result r = source.read_device(index, raw);
     if (r == entry_result::end) return 0;
-    if (r == entry_result::failure) return scan_error_device_walk;
+    if (r == entry_result::failure) return engine_error::device_walk;
 
     // Built in place at the end of the store and taken off again when it is dropped.
     device_info& d = store.devices.emplace_back();
@@ -172,7 +173,7 @@ int32_t enumerate_devices(device_store& store, scan_progress& progress, device_s
 int32_t scan_devices(device_store& store, scan_progress& progress, device_source& source) {
   clear_device_store(store);
   std::vector<raw_class> raw;
-  if (!source.read_classes(raw)) return scan_error_class_list;
+  if (!source.read_classes(raw)) return engine_error::class_list;
   build_class_list(store, raw);
   return enumerate_devices(store, progress, source);
 }

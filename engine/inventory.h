@@ -40,11 +40,6 @@ struct scan_progress {
   scan_list_sink* list = nullptr;
 };
 
-// Failure codes of a scan (the engine's last-error table).
-constexpr int32_t scan_error_class_list = 16;   // the class list could not be built
-constexpr int32_t scan_error_device_list = 17;  // the device list could not be opened
-constexpr int32_t scan_error_device_walk = 19;  // the walk ended with another error
-
 // One setup class as the platform reads it.
 struct raw_class {
   class_guid_t guid{};
@@ -97,14 +92,13 @@ class device_source {
   virtual void close_devices() = 0;
 };
 
-// The whole scan over a source into a store: 0, or one of the scan_error_ codes. The store
-// keeps what was gathered before a failure.
+// The whole scan over a source into a store: 0, or the failure's code (engine_error::
+// class_list, device_list or device_walk). The store keeps what was gathered before a failure.
 int32_t scan_devices(device_store& store, scan_progress& progress, device_source& source);
 
 // The scan of this machine into the process-wide store, on the scan thread. False on failure,
-// with the code in scan_failure_code().
+// with the code in last_error_code.
 bool scan_devices(scan_progress& progress);
-int32_t scan_failure_code();
 // The worker-task callback of the scan phase: 0 when the scan succeeded, else -1.
 int32_t device_scan_entry(void* progress);
 

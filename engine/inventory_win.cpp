@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/wide.h"
+#include "engine/engine_errors.h"
 
 namespace {
 
@@ -224,12 +225,6 @@ void setupapi_device_source::close_devices() {
   set_ = INVALID_HANDLE_VALUE;
 }
 
-namespace {
-
-int32_t g_scan_failure = 0;
-
-}  // namespace
-
 int32_t scan_this_machine(device_store& store, scan_progress& progress, devnode_status_fn status) {
   setupapi_device_source source(store.image_list, status);
   return scan_devices(store, progress, source);
@@ -237,12 +232,11 @@ int32_t scan_this_machine(device_store& store, scan_progress& progress, devnode_
 
 bool scan_devices(scan_progress& progress) {
   device_store* store = the_device_store();
-  g_scan_failure = store ? scan_this_machine(*store, progress, &CM_Get_DevNode_Status)
-                         : scan_error_class_list;
-  return g_scan_failure == 0;
+  int32_t code = store ? scan_this_machine(*store, progress, &CM_Get_DevNode_Status)
+                       : engine_error::class_list;
+  if (code) set_last_error(code);
+  return code == 0;
 }
-
-int32_t scan_failure_code() { return g_scan_failure; }
 
 int32_t device_scan_entry(void* progress) {
   return progress && scan_devices(*static_cast<scan_progress*>(progress)) ? 0 : -1;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/text.h"
+#include "engine/engine_errors.h"
 #include "engine/inventory.h"
 #include "tests/support/test_support.h"
 #include "widgets/language.h"
@@ -386,7 +387,7 @@ TEST(Inventory, FailuresGiveTheirCodesAndAlwaysCloseTheDeviceList) {
     source.classes_fail = true;
     device_store store;
     scan_progress progress;
-    EXPECT_EQ(scan_devices(store, progress, source), scan_error_class_list);
+    EXPECT_EQ(scan_devices(store, progress, source), engine_error::class_list);
     EXPECT_EQ(source.opens, 0);
   }
   {
@@ -394,7 +395,7 @@ TEST(Inventory, FailuresGiveTheirCodesAndAlwaysCloseTheDeviceList) {
     source.open_fail = true;
     device_store store;
     scan_progress progress;
-    EXPECT_EQ(scan_devices(store, progress, source), scan_error_device_list);
+    EXPECT_EQ(scan_devices(store, progress, source), engine_error::device_list);
   }
   {
     table_source source;
@@ -403,7 +404,7 @@ TEST(Inventory, FailuresGiveTheirCodesAndAlwaysCloseTheDeviceList) {
     source.fail_at = 2;
     device_store store;
     scan_progress progress;
-    EXPECT_EQ(scan_devices(store, progress, source), scan_error_device_walk);
+    EXPECT_EQ(scan_devices(store, progress, source), engine_error::device_walk);
     EXPECT_EQ(store.devices.size(), 2u) << "what was gathered stays";
     EXPECT_EQ(source.closes, 1);
   }

@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "engine/engine_errors.h"
 #include "engine/inventory.h"
 #include "engine/worker_task.h"
 
@@ -26,11 +27,12 @@ TEST(InventoryStock, ScanSucceedsAndEveryKeptDeviceHasIdsAndAClass) {
   scan_progress progress;
   counting_list list;
   progress.list = &list;
+  last_error_code = 0;
   worker_task_c task(device_scan_entry, &progress);
   ASSERT_TRUE(task.start());
   wait_for_thread(task.thread());
   ASSERT_EQ(task.result(), 0);
-  EXPECT_EQ(scan_failure_code(), 0);
+  EXPECT_EQ(last_error_code, 0);
 
   device_info* first = nullptr;
   int32_t count = 0;
@@ -49,6 +51,7 @@ TEST(InventoryStock, ScanSucceedsAndEveryKeptDeviceHasIdsAndAClass) {
   EXPECT_EQ(std::u16string(progress.last_name), std::u16string(get_device(count - 1).name));
   destroy_device_store();
   EXPECT_EQ(device_scan_entry(&progress), -1) << "no store";
+  EXPECT_EQ(last_error_code, engine_error::class_list);
 }
 
 }  // namespace
