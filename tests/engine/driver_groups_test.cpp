@@ -100,7 +100,7 @@ TEST(DriverGroups, UnmatchedWhenThePackageDoesNotFitTheInstalledDriver) {
       {u"Acme", u"Globex", 1, 1, 1},
       {u"Acme", u"Acme", 0, 1, 1},
       {u"Acme", u"Globex", 1, 0, 0},  // up to date: never unmatched
-      {u"Acme", u"", 1, 1, 0},        // an empty provider is part of every name
+      {u"Acme", u"", 1, 1, 1},        // an empty provider matches no maker (only another empty one)
   };
   for (const auto& c : cases) {
     scanned s;
