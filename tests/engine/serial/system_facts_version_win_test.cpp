@@ -1,12 +1,13 @@
-// The Windows version of the Wine prefix is changed here (and put back), so these tests never
-// run beside others. Each version is read by a child run of this program, since a process
-// reads its version when it starts.
+// Each Windows version is read by a child run of a copy of this program with a name of its
+// own, for which Wine's per-program settings give that version; the prefix's own version,
+// seen by every other test, is never changed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "engine/system_facts.h"
@@ -43,17 +44,35 @@ const bool child_printed = [] {
   std::_Exit(0);
 }();
 
-std::string child_facts() {
-  std::string out = run("set VANTORIL_PRINT_OS=1&& \"" + self_path() + "\" --gtest_list_tests");
+// Wine's per-program setting: HKCU\Software\Wine\AppDefaults\<name>.exe, value Version.
+bool set_program_version(const std::wstring& exe_name, const char* version) {
+  std::wstring key = L"Software\\Wine\\AppDefaults\\" + exe_name;
+  if (!version) return RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()) == ERROR_SUCCESS;
+  HKEY h;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr))
+    return false;
+  std::wstring v(version, version + std::strlen(version));
+  LONG rc = RegSetValueExW(h, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                           DWORD((v.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS;
+}
+
+std::string child_facts(const temp_folder& dir, const char* version) {
+  std::string name = std::string("osver_") + version + ".exe";
+  std::string copy = (dir / name).string();
+  if (!CopyFileA(self_path().c_str(), copy.c_str(), FALSE)) return "cannot copy the program";
+  std::wstring wname(name.begin(), name.end());
+  if (!set_program_version(wname, version)) return "cannot set the version";
+  std::string out = run("set VANTORIL_PRINT_OS=1&& \"" + copy + "\" --gtest_list_tests");
+  set_program_version(wname, nullptr);
   size_t at = out.find("OS=");
   return at == std::string::npos ? out : out.substr(at + 3, out.find_first_of("\r\n", at) - at - 3);
 }
 
 TEST(SystemFactsVersion, OsNameFollowsTheWindowsVersion) {
   ASSERT_FALSE(child_printed);
-  if (!running_on_wine()) GTEST_SKIP() << "sets the version through winecfg";
-  std::string saved = run("winecfg -v");
-  ASSERT_FALSE(saved.empty());
+  if (!running_on_wine()) GTEST_SKIP() << "sets the version through Wine's per-program settings";
   const bool is_64 = sizeof(void*) == 8 || process_is_wow64();
   struct row {
     const char* version;
@@ -66,13 +85,8 @@ TEST(SystemFactsVersion, OsNameFollowsTheWindowsVersion) {
       {"win81", std::string(is_64 ? "WIN8164" : "WIN81") + " 6.3"},
       {"win10", std::string(is_64 ? "WIN1064" : "WIN10") + " 10.0"},
   };
-  for (const row& r : rows) {
-    run(std::string("winecfg -v ") + r.version);
-    ASSERT_EQ(run("winecfg -v"), r.version);
-    EXPECT_EQ(child_facts(), r.expected) << r.version;
-  }
-  run("winecfg -v " + saved);
-  EXPECT_EQ(run("winecfg -v"), saved);
+  temp_folder dir;
+  for (const row& r : rows) EXPECT_EQ(child_facts(dir, r.version), r.expected) << r.version;
 }
 
 }  // namespace

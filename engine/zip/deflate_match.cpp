@@ -1,0 +1,328 @@
+// The matcher of the compressor: the sliding window, hash chains, the longest-match search
+// and the greedy and lazy parsers that feed the block coder.
+#include <algorithm>
+#include <new>
+
+#include "engine/zip/deflate_state.h"
+
+using namespace deflate_internal;
+
+namespace {
+
+struct level_config {
+  uint16_t good, lazy, nice, chain;
+};
+const level_config configs[10] = {
+    {0, 0, 0, 0},     {4, 4, 8, 4},       {4, 5, 16, 8},       {4, 6, 32, 32},
+    {4, 4, 16, 16},   {8, 16, 32, 32},    {8, 16, 128, 128},   {8, 32, 128, 256},
+    {32, 128, 258, 1024}, {32, 258, 258, 4096}};
+
+inline uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+inline uint32_t load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline uint64_t load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Number of equal leading bytes of two differing words as they lie in memory.
+inline unsigned equal_prefix(uint64_t x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  return unsigned(__builtin_ctzll(x)) >> 3;
+#else
+  return unsigned(__builtin_clzll(x)) >> 3;
+#endif
+}
+
+// Length of the common prefix of two strings known to agree on their first two bytes,
+// compared eight bytes per step, at most max_match.
+inline unsigned match_length_at(const uint8_t* scan, const uint8_t* match) {
+  unsigned len = 2;
+  for (;;) {
+    uint64_t diff = load64(scan + len) ^ load64(match + len);
+    if (diff) return std::min(len + equal_prefix(diff), max_match);
+    len += 8;
+    if (len >= max_match) return max_match;
+  }
+}
+
+inline void update_hash(unsigned& h, uint8_t c) { h = ((h << hash_shift) ^ c) & hash_mask; }
+
+// Inserts the string at `pos` and gives the previous head of its chain.
+inline unsigned insert_string(deflate_state& s, unsigned pos) {
+  update_hash(s.ins_h, s.window[pos + min_match - 1]);
+  unsigned head = s.head[s.ins_h];
+  s.prev[pos & window_mask] = uint16_t(head);
+  s.head[s.ins_h] = uint16_t(pos);
+  return head;
+}
+
+void slide_window(deflate_state& s) {
+  std::memcpy(s.window, s.window + window_half, window_half);
+  s.match_start -= window_half;
+  s.strstart -= window_half;
+  s.block_start -= long(window_half);
+  for (unsigned n = 0; n < hash_size; ++n) s.head[n] = uint16_t(s.head[n] >= window_half ? s.head[n] - window_half : 0);
+  for (unsigned n = 0; n < window_half; ++n) s.prev[n] = uint16_t(s.prev[n] >= window_half ? s.prev[n] - window_half : 0);
+}
+
+// Reads once into the free room behind the data; a result of 0 ends the input.
+void fill_window(deflate_state& s) {
+  unsigned more = window_size - s.lookahead - s.strstart;
+  if (s.strstart >= window_half + max_dist) {
+    slide_window(s);
+    more += window_half;
+  }
+  if (more < 2) {
+    set_message(s, "more < 2");
+    s.eof = true;
+    return;
+  }
+  int n = s.read(s.context, s.window + s.strstart + s.lookahead, more);
+  if (n < 0) {
+    set_message(s, "read error");
+    s.stopped = true;
+  }
+  if (n <= 0 || unsigned(n) > more) {
+    if (n > 0) set_message(s, "read error");
+    s.eof = true;
+    return;
+  }
+  s.lookahead += unsigned(n);
+}
+
+void refill(deflate_state& s) {
+  while (s.lookahead < min_lookahead && !s.eof) fill_window(s);
+}
+
+unsigned longest_match(deflate_state& s, unsigned cur_match) {
+  unsigned chain = s.max_chain;
+  unsigned best_len = s.prev_length;
+  unsigned nice = s.nice_match < s.lookahead ? s.nice_match : s.lookahead;
+  unsigned limit = s.strstart > max_dist ? s.strstart - max_dist : 0;
+  if (s.prev_length >= s.good_match) chain >>= 2;
+  if (s.strstart > window_size - min_lookahead && !s.eof) set_message(s, "insufficient lookahead");
+  if (cur_match >= s.strstart) {
+    set_message(s, "no future");
+    return min_match - 1;
+  }
+  const uint8_t* window = s.window;
+  const uint8_t* scan = window + s.strstart;
+  const uint16_t* prev = s.prev;
+  uint16_t scan_start = load16(scan);
+  // A candidate can only beat best_len when it agrees on the bytes up to best_len, so the
+  // last of those are checked first: two while best_len is 2, then four.
+  if (best_len < 3) {
+    uint16_t scan_end = load16(scan + best_len - 1);
+    for (;;) {
+      const uint8_t* match = window + cur_match;
+      if (load16(match + best_len - 1) == scan_end && load16(match) == scan_start) {
+        unsigned len = match_length_at(scan, match);
+        if (len > best_len) {
+          s.match_start = cur_match;
+          best_len = len;
+          if (len >= nice) return best_len <= s.lookahead ? best_len : s.lookahead;
+          break;
+        }
+      }
+      if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
+        return best_len <= s.lookahead ? best_len : s.lookahead;
+    }
+    if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
+      return best_len <= s.lookahead ? best_len : s.lookahead;
+  }
+  uint32_t scan_end = load32(scan + best_len - 3);
+  const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
+  for (;;) {
+    // Most candidates fail the end check: walk on with nothing else in the loop.
+    while (load32(window_end + cur_match) != scan_end) {
+      cur_match = prev[cur_match & window_mask];
+      if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
+    }
+    const uint8_t* match = window + cur_match;
+    if (load16(match) == scan_start) {
+      unsigned len = match_length_at(scan, match);
+      if (len > best_len) {
+        s.match_start = cur_match;
+        best_len = len;
+        if (len >= nice) break;
+        scan_end = load32(scan + best_len - 3);
+        window_end = window + best_len - 3;
+      }
+    }
+    cur_match = prev[cur_match & window_mask];
+    if (cur_match <= limit || --chain == 0) break;
+  }
+  return best_len <= s.lookahead ? best_len : s.lookahead;
+}
+
+inline bool emit_flush(deflate_state& s, bool last) {
+  const uint8_t* buf = s.block_start >= 0 ? s.window + s.block_start : nullptr;
+  flush_block(s, buf, (unsigned long)(long(s.strstart) - s.block_start), last);
+  s.block_start = long(s.strstart);
+  return !s.stopped;
+}
+
+void run_greedy(deflate_state& s) {
+  unsigned max_insert = s.max_lazy;
+  s.prev_length = min_match - 1;
+  while (s.lookahead != 0 && !s.stopped) {
+    unsigned hash_head = s.lookahead >= min_match ? insert_string(s, s.strstart) : 0;
+    unsigned match_length = 0;
+    if (hash_head != 0 && s.strstart - hash_head <= max_dist) match_length = longest_match(s, hash_head);
+    bool flush;
+    if (match_length >= min_match) {
+      flush = tally(s, s.strstart - s.match_start, match_length - min_match);
+      s.lookahead -= match_length;
+      if (match_length <= max_insert && s.lookahead >= min_match) {
+        unsigned end = s.strstart + match_length;
+        while (++s.strstart < end) insert_string(s, s.strstart);
+      } else {
+        s.strstart += match_length;
+        s.ins_h = s.window[s.strstart];
+        update_hash(s.ins_h, s.window[s.strstart + 1]);
+      }
+    } else {
+      flush = tally(s, 0, s.window[s.strstart]);
+      s.lookahead--;
+      s.strstart++;
+    }
+    if (flush && !emit_flush(s, false)) return;
+    refill(s);
+  }
+  if (!s.stopped) emit_flush(s, true);
+}
+
+void run_lazy(deflate_state& s) {
+  unsigned match_length = min_match - 1;
+  bool match_available = false;
+  while (s.lookahead != 0 && !s.stopped) {
+    unsigned hash_head = s.lookahead >= min_match ? insert_string(s, s.strstart) : 0;
+    s.prev_length = match_length;
+    unsigned prev_match = s.match_start;
+    match_length = min_match - 1;
+    if (hash_head != 0 && s.prev_length < s.max_lazy && s.strstart - hash_head <= max_dist) {
+      match_length = longest_match(s, hash_head);
+      if (match_length == min_match && s.strstart - s.match_start > too_far) match_length = min_match - 1;
+    }
+    if (s.prev_length >= min_match && match_length <= s.prev_length) {
+      // The match found one step back is at least as long: take it.
+      unsigned end = s.strstart - 1 + s.prev_length;
+      bool flush = tally(s, s.strstart - 1 - prev_match, s.prev_length - min_match);
+      s.lookahead -= s.prev_length - 1;
+      // Inside the match, strings that would read past the input are not inserted.
+      unsigned insert_end = s.lookahead >= min_match - 1 ? end : end + s.lookahead - (min_match - 1);
+      while (++s.strstart < insert_end) insert_string(s, s.strstart);
+      s.strstart = end;
+      match_available = false;
+      match_length = min_match - 1;
+      if (flush && !emit_flush(s, false)) return;
+    } else if (match_available) {
+      if (tally(s, 0, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
+      s.strstart++;
+      s.lookahead--;
+    } else {
+      match_available = true;
+      s.strstart++;
+      s.lookahead--;
+    }
+    refill(s);
+  }
+  if (s.stopped) return;
+  if (match_available) tally(s, 0, s.window[s.strstart - 1]);
+  emit_flush(s, true);
+}
+
+}  // namespace
+
+deflate_state* deflate_new(deflate_read_fn read, deflate_write_fn write, void* context, int level,
+                           uint16_t* flags) {
+  deflate_state* s = new (std::nothrow) deflate_state;
+  if (!s) return nullptr;
+  s->read = read;
+  s->write = write;
+  s->context = context;
+  s->level = level;
+  s->flags = flags;
+  s->message = nullptr;
+  s->stopped = false;
+  return s;
+}
+
+void deflate_free(deflate_state* s) { delete s; }
+
+const char* deflate_message(const deflate_state& s) { return s.message; }
+
+void deflate_init_matcher(deflate_state& s) {
+  if (s.level < 1 || s.level > 8) {
+    set_message(s, "bad pack level");
+    s.stopped = true;
+    return;
+  }
+  const level_config& c = configs[s.level];
+  s.good_match = c.good;
+  s.max_lazy = c.lazy;
+  s.nice_match = c.nice;
+  s.max_chain = c.chain;
+  if (s.flags) {
+    if (s.level == 8) *s.flags |= 2;
+    if (s.level <= 2) *s.flags |= 4;
+  }
+  std::memset(s.head, 0, sizeof s.head);
+  std::memset(s.prev, 0, sizeof s.prev);
+  std::memset(s.window, 0, sizeof s.window);
+  s.strstart = 0;
+  s.block_start = 0;
+  s.lookahead = 0;
+  s.match_start = 0;
+  s.prev_length = min_match - 1;
+  s.eof = false;
+  // The first 64 KiB, in as many reads as the source needs.
+  while (!s.eof && s.lookahead < window_size) {
+    int n = s.read(s.context, s.window + s.lookahead, window_size - s.lookahead);
+    if (n < 0) {
+      set_message(s, "read error");
+      s.stopped = true;
+    }
+    if (n <= 0 || unsigned(n) > window_size - s.lookahead) {
+      if (n > 0) set_message(s, "read error");
+      s.eof = true;
+      break;
+    }
+    s.lookahead += unsigned(n);
+  }
+  s.ins_h = 0;
+  update_hash(s.ins_h, s.window[0]);
+  update_hash(s.ins_h, s.window[1]);
+}
+
+uint64_t deflate_run(deflate_state& s) {
+  if (!s.stopped) {
+    if (s.level <= 3)
+      run_greedy(s);
+    else
+      run_lazy(s);
+  }
+  return s.flushed_bytes + s.out_pos;
+}
+
+const char* deflate_stream(deflate_read_fn read, deflate_write_fn write, void* context, int level,
+                           uint16_t* flags, uint64_t* compressed_bytes) {
+  deflate_state* s = deflate_new(read, write, context, level, flags);
+  if (!s) return "out of memory";
+  deflate_init_trees(*s);
+  deflate_init_matcher(*s);
+  uint64_t n = deflate_run(*s);
+  if (compressed_bytes) *compressed_bytes = n;
+  const char* m = s->message;
+  deflate_free(s);
+  return m;
+}
