@@ -25,13 +25,16 @@ class fuzz_input {
   // Fills a 720 x 576 frame with runs of (length, value) read from the rest of the bytes,
   // starting over from the first run until the frame is full: a few bytes describe a whole
   // frame with flat areas, edges and any int16 value. No bytes left: an all-zero frame.
-  void fill_frame(int16_t* frame) const {
+  void fill_frame(int16_t* frame) const { fill_values(frame, FramePixels); }
+
+  // The same for `count` values.
+  void fill_values(int16_t* out, size_t count) const {
     if (left_ < 4) {
-      std::memset(frame, 0, sizeof(int16_t) * FramePixels);
+      std::memset(out, 0, sizeof(int16_t) * count);
       return;
     }
     size_t at = 0, pos = 0;
-    while (at < FramePixels) {
+    while (at < count) {
       if (pos + 4 > left_) pos = 0;
       uint16_t length;
       int16_t value;
@@ -39,8 +42,8 @@ class fuzz_input {
       std::memcpy(&value, p_ + pos + 2, 2);
       pos += 4;
       size_t n = size_t(length) + 1;
-      if (n > FramePixels - at) n = FramePixels - at;
-      for (size_t i = 0; i < n; ++i) frame[at + i] = value;
+      if (n > count - at) n = count - at;
+      for (size_t i = 0; i < n; ++i) out[at + i] = value;
       at += n;
     }
   }
