@@ -5,6 +5,8 @@
 #include <mutex>
 
 #include "base/text.h"
+#include "engine/documents.h"
+#include "engine/engine_errors.h"
 #include "engine/registry.h"
 
 app_settings_record app_settings;
@@ -130,6 +132,8 @@ void set_default_settings() {
   s.UninstallLink[0] = 0;
   copy_cut(s.backup_catalog_path, path_join(s.base_folder, u"Backup.dat"));
   copy_cut(s.exclusion_list_path, path_join(s.base_folder, u"Exclusion.dat"));
+  clear_server_message();
+  server_desc = 0;
 }
 
 bool load_settings(settings_platform& platform) {

@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/engine_errors.h"
 #include "engine/settings.h"
 #include "engine/system_facts.h"
 
@@ -175,7 +176,10 @@ bool process_is_wow64() {
 }
 
 bool init_system_info() {
-  if (!detect_os_version()) return false;
+  if (!detect_os_version()) {
+    last_error_code = engine_error::windows_version;
+    return false;
+  }
   SYSTEM_INFO si;
   GetSystemInfo(&si);
   system_info.wProcessorArchitecture = si.wProcessorArchitecture;

@@ -1,0 +1,159 @@
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/text.h"
+#include "engine/documents.h"
+
+int32_t server_desc = 0;
+
+namespace {
+
+const char* child_text(const TiXmlElement& parent, const char* name) {
+  const TiXmlElement* child = parent.FirstChildElement(name);
+  return child ? child->GetText() : nullptr;  // a CDATA section is text too
+}
+
+// Unsigned conversion that stops at the first character that is no digit of the base; the
+// same result on every platform (saturates instead of wrapping on overflow).
+uint32_t read_unsigned(const char* text, unsigned base) {
+  if (!text) return 0;
+  const char* p = text;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
+  uint64_t v = 0;
+  for (;; ++p) {
+    unsigned d;
+    if (*p >= '0' && *p <= '9') d = unsigned(*p - '0');
+    else if (base == 16 && *p >= 'a' && *p <= 'f') d = unsigned(*p - 'a' + 10);
+    else if (base == 16 && *p >= 'A' && *p <= 'F') d = unsigned(*p - 'A' + 10);
+    else break;
+    v = std::min<uint64_t>(v * base + d, 0xFFFFFFFFull);
+  }
+  uint32_t r = uint32_t(v);
+  return negative ? uint32_t(0u - r) : r;
+}
+
+template <size_t N>
+void answer_text(const TiXmlElement& item, const char* name, char16_t (&field)[N]) {
+  copy_answer_text(child_text(item, name), field, N);
+}
+
+device_info* find_device_by_id(std::vector<device_info>& devices, const std::u16string& id) {
+  for (auto& d : devices) {
+    if (id == d.instance_id) return &d;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool copy_answer_text(const char* text, char16_t* field, size_t size) {
+  if (!field || size == 0) return false;
+  if (!text) {
+    std::memset(field, 0, size * sizeof(char16_t));
+    return false;
+  }
+  // Converted whole, then cut: a conversion into a too-small field would fail, not cut.
+  copy_cut(field, size, ansi_to_u16(text));
+  return true;
+}
+
+namespace {
+
+// Fills a zeroed record in place: the records are large, and an answer holds thousands.
+void fill_candidate(const TiXmlElement& item, driver_candidate& c) {
+  answer_text(item, "hardid", c.hardid);
+  c.id = read_unsigned(child_text(item, "id"), 10);
+  answer_text(item, "ver", c.ver);
+  c.size = read_unsigned(child_text(item, "size"), 10);
+  answer_text(item, "class", c.class_name);
+  if (const char* url = child_text(item, "remote_url")) copy_cut(c.remote_url, url);
+
+  char16_t inf[260];
+  answer_text(item, "infpath", inf);
+  std::u16string path(inf);
+  std::replace(path.begin(), path.end(), u'/', u'\\');
+  const size_t first = path.find(u'\\');
+  // Without a folder part there is no path inside the package: left empty.
+  if (first != std::u16string::npos) copy_cut(c.infpath, std::u16string_view(path).substr(first + 1));
+
+  answer_text(item, "md5sum", c.md5sum);
+  c.cp = read_unsigned(child_text(item, "cp"), 10);
+  answer_text(item, "manu", c.manu);
+  answer_text(item, "mark", c.mark);
+  c.sign = read_unsigned(child_text(item, "sign"), 10);
+  c.feature = read_unsigned(child_text(item, "feature"), 16);
+  c.targetos = read_unsigned(child_text(item, "targetos"), 10);
+  answer_text(item, "date", c.date);
+  answer_text(item, "desc", c.desc);
+}
+
+}  // namespace
+
+driver_candidate parse_candidate_item(const TiXmlElement& item) {
+  driver_candidate c;
+  std::memset(&c, 0, sizeof c);
+  fill_candidate(item, c);
+  return c;
+}
+
+int parse_candidate_items(const TiXmlElement& hardware, device_info& device) {
+  device.best = nullptr;
+  device.latest = nullptr;
+  device.candidates.clear();
+  int count = 0;
+  for (const TiXmlElement* e = hardware.FirstChildElement("item"); e; e = e->NextSiblingElement("item")) {
+    ++count;
+  }
+  if (count == 0) return 0;
+  count = std::min(count, max_candidates_per_device);
+  device.candidates.resize(size_t(count));  // zeroed records
+  size_t i = 0;
+  for (const TiXmlElement* e = hardware.FirstChildElement("item"); e && i < size_t(count);
+       e = e->NextSiblingElement("item")) {
+    fill_candidate(*e, device.candidates[i++]);
+  }
+  return device.candidate_count();
+}
+
+void parse_driver_config(const TiXmlElement& config, const driver_config_target& target) {
+  int value;
+  if (target.server_desc && config.QueryIntAttribute("server_desc", &value) == TIXML_SUCCESS) {
+    *target.server_desc = value;
+  }
+  if (target.uninstall_link) {
+    if (const char* link = config.Attribute("uninstall_link")) {
+      copy_cut(target.uninstall_link, uninstall_link_capacity, ansi_to_u16(link));
+    }
+  }
+  if (target.autorun && *target.autorun == 2 && config.QueryIntAttribute("autorun", &value) == TIXML_SUCCESS) {
+    *target.autorun = uint32_t(value);
+  }
+  if (target.save) target.save();
+}
+
+bool parse_driver_answer(const char* text, size_t length, std::vector<device_info>& devices,
+                         const driver_config_target& config) {
+  if (!text) return false;
+  // The inflated answer has no terminator of its own; the parser needs one.
+  const std::string terminated(text, length);
+  TiXmlDocument doc;
+  doc.Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+  const TiXmlElement* root = doc.RootElement();
+  if (doc.Error() || !root) return false;
+
+  if (const TiXmlElement* c = root->FirstChildElement("config")) parse_driver_config(*c, config);
+
+  const TiXmlElement* hardwares = root->FirstChildElement("hardwares");
+  if (!hardwares || !hardwares->FirstChildElement("hardware")) return false;
+  for (const TiXmlElement* h = hardwares->FirstChildElement("hardware"); h; h = h->NextSiblingElement("hardware")) {
+    const char* id = child_text(*h, "id");
+    if (!id) return false;
+    if (device_info* device = find_device_by_id(devices, ansi_to_u16(id))) parse_candidate_items(*h, *device);
+  }
+  return true;
+}

@@ -1,0 +1,58 @@
+#include <tinyxml.h>
+
+#include "base/text.h"
+#include "engine/documents.h"
+#include "engine/helpers.h"
+
+namespace {
+
+// The strings of a multi-string with a line feed between them; empty when there are none.
+std::u16string joined_lines(const std::u16string& multi) {
+  std::u16string out;
+  for (const auto& s : split_multi_string(multi)) {
+    if (!out.empty()) out += u'\n';
+    out += s;
+  }
+  return out;
+}
+
+void add_cdata(TiXmlElement* parent, const char* name, const std::u16string& text) {
+  // The service reads the identifiers in the ANSI page, whatever the declaration says.
+  parent->LinkEndChild(xml_text_element(name, u16_to_ansi(text).c_str(), true));
+}
+
+}  // namespace
+
+std::string build_driver_request(const std::vector<device_info>& devices,
+                                 const request_client_facts& facts) {
+  TiXmlDocument doc;
+  doc.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+  auto* root = new TiXmlElement("drivercb");
+  doc.LinkEndChild(root);
+
+  auto* client = new TiXmlElement("client");
+  client->SetAttribute("version", program_version);
+  client->SetAttribute("os", facts.os.c_str());
+  client->SetAttribute("cpu", u16_to_utf8(facts.cpu).c_str());
+  client->SetAttribute("sn", u16_to_utf8(facts.sn).c_str());
+  root->LinkEndChild(client);
+
+  auto* hardwares = new TiXmlElement("hardwares");
+  root->LinkEndChild(hardwares);
+  for (const auto& device : devices) {
+    auto* hardware = new TiXmlElement("hardware");
+    hardwares->LinkEndChild(hardware);
+    add_cdata(hardware, "id", device.instance_id);
+    add_cdata(hardware, "matchid", device.MatchingDeviceId);
+    const std::u16string hardids = joined_lines(device.hardware_ids);
+    if (!hardids.empty()) add_cdata(hardware, "hardids", hardids);
+    const std::u16string compids = joined_lines(device.compatible_ids);
+    if (!compids.empty()) add_cdata(hardware, "compids", compids);
+  }
+
+  TiXmlPrinter printer;
+  printer.SetIndent("\t");
+  printer.SetLineBreak("\n");
+  doc.Accept(&printer);
+  return printer.Str();
+}
