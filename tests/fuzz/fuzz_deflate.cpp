@@ -1,6 +1,6 @@
-// The zip writer's compressor as a round trip: any input at every level 1 to 8, read in
-// chunks of any size, must inflate back (stock zlib, raw) to the input, with no message
-// and the compressed size it reports.
+// The zip writer's compressor as a round trip: any input at any level 1 to 8 (the input
+// picks it), read in chunks of any size, must inflate back (stock zlib, raw) to the input,
+// with no message and the compressed size it reports.
 #include <zlib.h>
 
 #include <algorithm>
@@ -54,16 +54,14 @@ bool inflates_to(const std::string& packed, const std::string& expected) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const deflate_fuzz_input input = read_deflate_fuzz_input(data, size);
-  for (int level = 1; level <= 8; ++level) {
-    memory_io io;
-    io.in = &input.data;
-    io.chunk = input.chunk;
-    uint16_t flags = 0;
-    uint64_t reported = 0;
-    const char* message = deflate_stream(mem_read, mem_write, &io, level, &flags, &reported);
-    if (message) __builtin_trap();
-    if (reported != io.out.size()) __builtin_trap();
-    if (!inflates_to(io.out, input.data)) __builtin_trap();
-  }
+  memory_io io;
+  io.in = &input.data;
+  io.chunk = input.chunk;
+  uint16_t flags = 0;
+  uint64_t reported = 0;
+  const char* message = deflate_stream(mem_read, mem_write, &io, input.level, &flags, &reported);
+  if (message) __builtin_trap();
+  if (reported != io.out.size()) __builtin_trap();
+  if (!inflates_to(io.out, input.data)) __builtin_trap();
   return 0;
 }
