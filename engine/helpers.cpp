@@ -70,7 +70,10 @@ int md5_file_hex(const char* path, char out[33]) {
   unsigned char block[1024];
   size_t n;
   while ((n = std::fread(block, 1, sizeof block, f)) > 0) MD5Update(&ctx, block, n);
+  // A read that failed part-way is no digest of the file.
+  bool failed = std::ferror(f) != 0;
   std::fclose(f);
+  if (failed) return -1;
   hex_digest(ctx, out);
   return 0;
 }
@@ -133,7 +136,9 @@ std::optional<std::string> trim_chars(std::string_view set, const char* text) {
 }
 
 bool names_match(std::u16string_view a, std::u16string_view b) {
-  return equal_ci(a, b) || contains_ci(a, b) || contains_ci(b, a);
+  // An empty text is found in nothing (as StrStrIW answers): an empty provider name must not
+  // match every maker.
+  return equal_ci(a, b) || (!b.empty() && contains_ci(a, b)) || (!a.empty() && contains_ci(b, a));
 }
 
 TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata) {

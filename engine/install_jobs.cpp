@@ -67,7 +67,11 @@ std::u16string get_file_extension(std::u16string_view path) {
 std::u16string extract_folder_name(std::u16string_view archive_path) {
   std::u16string_view name = archive_path.substr(file_name_start(archive_path));
   std::u16string ext = get_file_extension(name);
-  return std::u16string(name.substr(0, name.size() - ext.size()));
+  name = name.substr(0, name.size() - ext.size());
+  // Windows drops trailing dots and spaces: "..zip" or "... .zip" would name the download
+  // folder itself or its parent, which the install then empties.
+  if (name.find_first_not_of(u". ") == std::u16string_view::npos) return std::u16string();
+  return std::u16string(name);
 }
 
 std::u16string extractor_command_line(std::u16string_view archive, std::u16string_view folder) {

@@ -66,9 +66,10 @@ int bar_fill_right(int left, int width, float fraction) {
 }
 
 int percent_of(float fraction) {
-  // In millionths first: a float such as 0.29f lies just below 0.29.
-  long long millionths = std::llround(double(clamp_fraction(fraction)) * 1000000.0);
-  return int(millionths / 10000);
+  // In ten-millionths first: a float such as 0.29f lies just below 0.29, by less than half
+  // of one; coarser rounding would show 100% while some bytes are still missing.
+  long long units = std::llround(double(clamp_fraction(fraction)) * 10000000.0);
+  return int(units / 100000);
 }
 
 std::u16string percent_text(int percent) {

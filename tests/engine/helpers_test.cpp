@@ -26,6 +26,8 @@ TEST(Helpers, Md5OfTextsAndFiles) {
   EXPECT_EQ(md5_file_hex((dir / "f.bin").string().c_str(), hex), 0);
   EXPECT_STREQ(hex, expected);
   EXPECT_EQ(md5_file_hex((dir / "missing").string().c_str(), hex), -1);
+  // A folder opens on some systems but cannot be read: no digest.
+  EXPECT_EQ(md5_file_hex(dir.path().string().c_str(), hex), -1);
 }
 
 TEST(Helpers, ParseDateGivesLocalMidnightOrMinusOne) {
@@ -66,6 +68,9 @@ TEST(Helpers, NamesMatchLoosely) {
   EXPECT_TRUE(names_match(u"INTEL CORPORATION", u"intel"));
   EXPECT_TRUE(names_match(u"", u""));
   EXPECT_FALSE(names_match(u"NVIDIA", u"AMD"));
+  // An empty name is contained in nothing: it matches only another empty name.
+  EXPECT_FALSE(names_match(u"", u"Intel"));
+  EXPECT_FALSE(names_match(u"Intel", u""));
 }
 
 TEST(Helpers, UrlEscapeOnlySpacesBeforeTheQuery) {

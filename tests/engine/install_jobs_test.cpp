@@ -56,6 +56,9 @@ TEST(InstallJobs, ExtensionsAndFolderNames) {
       {u"C:\\dl\\name. x", u"", u"name. x"},
       {u"pkg.cab", u".cab", u"pkg"},
       {u"C:\\dl\\.zip", u".zip", u""},  // nothing to name a folder after
+      {u"C:\\dl\\..zip", u".zip", u""},   // would be the download folder itself
+      {u"C:\\dl\\...zip", u".zip", u""},  // would be its parent
+      {u"C:\\dl\\. ..cab", u".cab", u""},
       {u"", u"", u""},
   };
   for (auto& c : cases) {

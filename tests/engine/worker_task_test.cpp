@@ -62,10 +62,11 @@ TEST(WorkerTask, OwnerReleasingFirstLeavesTheStateToTheThread) {
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-int32_t quick(void* argument) { return ++*static_cast<int*>(argument); }
+// Atomic: fire-and-forget threads may run side by side.
+int32_t quick(void* argument) { return ++*static_cast<std::atomic<int>*>(argument); }
 
 TEST(WorkerTask, FireAndForgetLeavesNothingBehind) {
-  int runs = 0;
+  std::atomic<int> runs{0};
   for (int i = 0; i < 20; ++i) {
     worker_task_c task(quick, &runs);
     ASSERT_TRUE(task.start());
@@ -73,11 +74,11 @@ TEST(WorkerTask, FireAndForgetLeavesNothingBehind) {
   }
   for (int spin = 0; spin < 2000 && runs < 20; ++spin)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(runs, 20);
+  EXPECT_EQ(runs.load(), 20);
 }
 
 TEST(WorkerTask, CanStartAgainWithTheSameBlockAfterARun) {
-  int runs = 0;
+  std::atomic<int> runs{0};
   worker_task_c task(quick, &runs);
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE(task.start());
@@ -90,7 +91,7 @@ TEST(WorkerTask, CanStartAgainWithTheSameBlockAfterARun) {
 thread_handle failing_start(thread_routine, void*) { return nullptr; }
 
 TEST(WorkerTask, AThreadThatCannotStartDoesNotReadAsRunning) {
-  int runs = 0;
+  std::atomic<int> runs{0};
   auto saved = worker_task_c::thread_starter;
   worker_task_c::thread_starter = failing_start;
   worker_task_c task(quick, &runs);
@@ -99,7 +100,7 @@ TEST(WorkerTask, AThreadThatCannotStartDoesNotReadAsRunning) {
   EXPECT_EQ(task.thread(), nullptr);
   EXPECT_EQ(task.ref_count(), 1);
   EXPECT_FALSE(task.is_running());
-  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(runs.load(), 0);
   task.release();  // frees the state: the thread never held a reference
 }
 

@@ -276,7 +276,11 @@ TEST(LanguageTexts, ReadersNeverSeeATableMidChange) {
       ++reads;
     }
   });
-  for (int i = 0; i < 200; ++i) parse_language_ini(i % 2 ? u"en" : u"ja", true, true);
+  // Keep switching until the reader has had a fair share of the switches (a loaded machine may
+  // not schedule it at once).
+  for (int i = 0; i < 200 || (reads < 100 && i < 20000); ++i)
+    parse_language_ini(i % 2 ? u"en" : u"ja", true, true);
+  parse_language_ini(u"en", true, true);
   stop = true;
   reader.join();
   EXPECT_EQ(torn, 0);

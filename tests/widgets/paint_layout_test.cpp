@@ -57,6 +57,7 @@ TEST(Bars, FillEdgesAndPercents) {
   } cases[] = {
       {0.0f, 10, 0},   {0.5f, 60, 50},  {0.29f, 38, 29}, {0.999f, 109, 99},
       {1.0f, 110, 100}, {1.7f, 110, 100}, {-0.3f, 10, 0}, {std::nanf(""), 10, 0},
+      {0.9999995f, 109, 99},  // a few bytes short of the end is not yet 100%
   };
   for (auto& c : cases) {
     EXPECT_EQ(bar_fill_right(10, 100, c.fraction), c.right) << c.fraction;

@@ -122,6 +122,8 @@ bool write_entry(HANDLE archive, uint64_t data_pos, const entry& en, HANDLE out)
   bool ok = true, stream_end = !deflated;
   uint64_t pos = data_pos;
   auto emit = [&](const unsigned char* p, DWORD n) {
+    // More than the entry declares is a damaged or hostile entry: stop before it fills the disk.
+    if (written_total + n > en.size) return false;
     DWORD w = 0;
     crc = crc32(crc, p, n);
     written_total += n;

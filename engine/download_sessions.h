@@ -1,0 +1,73 @@
+// Download sessions: one per remote address in the process, so that a package shared by
+// several rows, or found again by a later scan, keeps its state and its partial file. The
+// session names the files in the download folder, tells from them whether the package is
+// absent, partly there or complete, and runs the transfer on its own worker task.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/net_client.h"
+#include "engine/worker_task.h"
+
+// Session status values.
+constexpr int32_t download_none = 1;
+constexpr int32_t download_running = 2;
+constexpr int32_t download_partial = 3;
+constexpr int32_t download_failed = 4;
+constexpr int32_t download_done = 5;
+
+class download_session_c {
+ public:
+  download_session_c(const char* address, uint32_t expected_size);
+  download_session_c(const download_session_c&) = delete;
+  download_session_c& operator=(const download_session_c&) = delete;
+
+  // Names the files from the address and the download folder, then takes the state from them.
+  void resolve_download_files();
+  // Starts the transfer thread; 0 also when it already runs, -1 when it cannot be started.
+  int start();
+  bool is_running() { return task.is_running(); }
+
+  char url[1025] = {};
+  char16_t partial_file[260] = {};  // the partial path as the transfer writes it
+  transfer_state transfer;
+  worker_task_c task;
+  int32_t status = download_none;
+  std::u16string partial_path;
+  std::u16string final_path;
+};
+
+// Every session of the process, in creation order. Sessions live until the process ends and
+// the list is never destroyed: a transfer thread may still be writing into its session while
+// the process exits.
+extern std::vector<std::shared_ptr<download_session_c>>& download_sessions;
+
+// The session of the address, made and appended when there is none (an existing session keeps
+// its own expected size); null only when none can be made.
+download_session_c* find_download_session(const char* address, uint32_t expected_size);
+// Re-resolves every idle session against the current download folder. A running one is left:
+// its transfer writes to the files it was started with, and it resolves when it ends.
+void refresh_download_sessions();
+
+// The package's file name: the MD5 of the whole address and the extension of its last path
+// segment (query and fragment removed; 1 to 8 letters or digits, else ".exe").
+std::u16string download_file_name(const char* address);
+// 1 when the partial file exists, 0 when the path without its extension does, -1 when neither.
+int probe_download_files(const std::u16string& partial_path);
+// The transfer's thread: 0 when download_to_file returned 0, else -1.
+int32_t download_thread(void* session);
+
+// What the owner does once the thread has ended: a cancelled transfer is partial; a failed
+// or short one is failed; a complete one whose MD5 differs from `md5sum` (when that is 32
+// hexadecimal digits) is failed and its file removed; otherwise the partial file becomes the final one and the
+// session is done. Returns the new status.
+int32_t finish_download_session(download_session_c& session, const char16_t* md5sum);
+
+// Platform parts: whether a file exists, its size (0 when it cannot be read), and a move
+// over an existing target.
+bool download_file_exists(const char16_t* path);
+uint32_t download_file_bytes(const char16_t* path);
+bool move_download_file(const char16_t* from, const char16_t* to);

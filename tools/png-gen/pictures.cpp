@@ -1,0 +1,290 @@
+#include "pictures.h"
+
+namespace {
+
+const colour navy = rgb(0, 42, 89);
+const colour blue = rgb(24, 90, 160);
+const colour blue_hover = rgb(44, 118, 196);
+const colour blue_pressed = rgb(16, 66, 124);
+const colour light_blue = rgb(195, 208, 224);
+const colour pale_blue = rgb(229, 238, 248);
+const colour frame_grey = rgb(121, 135, 146);
+const colour disabled_grey = rgb(168, 176, 184);
+const colour white = rgb(255, 255, 255);
+const colour green = rgb(46, 160, 90);
+const colour amber = rgb(236, 160, 20);
+const colour red = rgb(204, 52, 52);
+
+colour state_blue(int frame) {
+  switch (frame) {
+    case 1: return blue_hover;
+    case 2: return blue_pressed;
+    case 3: return disabled_grey;
+    default: return blue;
+  }
+}
+
+// Flat blue push button with rounded corners.
+void blue_button(canvas& c, int, int f, int x, int w, int h) {
+  c.round_rect(x + 0.5, 0.5, w - 1, h - 1, h > 40 ? 8 : 4, state_blue(f));
+}
+
+// Light button with a thin frame (dialog OK/Cancel, preferences buttons).
+void light_button(canvas& c, int, int f, int x, int w, int h) {
+  colour fill = f == 1 ? pale_blue : f == 2 ? light_blue : rgb(250, 250, 252);
+  colour edge = f == 0 ? frame_grey : blue;
+  c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, fill);
+  c.round_frame(x + 0.5, 0.5, w - 1, h - 1, 3, 1, edge);
+}
+
+// Sidebar entry: navy band, lighter when hovered, a white glyph at the left.
+void sidebar_entry(canvas& c, int id, int f, int x, int w, int h) {
+  // The disabled entry is light, so that its dark grey caption reads.
+  colour band = f == 1 ? blue : f == 2 ? blue_pressed : f == 3 ? rgb(214, 219, 225) : navy;
+  c.rect(x, 0, w, h, band);
+  if (f == 1 || f == 2) c.rect(x, 0, 4, h, white);
+  colour ink = f == 3 ? rgb(150, 158, 168) : white;
+  double cx = x + 26, cy = h / 2.0;
+  switch (id % 7) {
+    case 0: c.ring(cx, cy, 9, 2, ink); c.line(cx, cy, cx + 5, cy - 4, 2, ink); break;
+    case 1: c.round_frame(cx - 9, cy - 8, 18, 16, 2, 2, ink); c.rect(int(cx) - 5, int(cy) - 2, 10, 2, ink); break;
+    case 2: c.line(cx, cy - 9, cx, cy + 4, 3, ink); c.triangle(cx - 7, cy, cx + 7, cy, cx, cy + 8, ink); break;
+    case 3: c.round_frame(cx - 9, cy - 9, 18, 18, 3, 2, ink); c.line(cx - 4, cy, cx - 1, cy + 4, 2, ink); c.line(cx - 1, cy + 4, cx + 5, cy - 4, 2, ink); break;
+    case 4: c.circle(cx, cy, 4, ink); c.ring(cx, cy, 9, 2, ink); break;
+    case 5: c.rect(int(cx) - 8, int(cy) - 6, 16, 3, ink); c.rect(int(cx) - 8, int(cy) - 1, 16, 3, ink); c.rect(int(cx) - 8, int(cy) + 4, 16, 3, ink); break;
+    default: c.triangle(cx - 8, cy + 7, cx + 8, cy + 7, cx, cy - 8, ink); break;
+  }
+}
+
+// Close cross on a clear ground; the ground lights up under the mouse.
+void close_button(canvas& c, int, int f, int x, int w, int h) {
+  if (f == 1) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, red);
+  if (f == 2) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, rgb(160, 30, 30));
+  double cx = x + w / 2.0, cy = h / 2.0;
+  colour ink = f == 0 ? light_blue : white;
+  c.line(cx - 4.5, cy - 4.5, cx + 4.5, cy + 4.5, 1.6, ink);
+  c.line(cx - 4.5, cy + 4.5, cx + 4.5, cy - 4.5, 1.6, ink);
+}
+
+// Caption buttons of the main window: minimise, maximise, restore, menu.
+void caption_button(canvas& c, int id, int f, int x, int w, int h) {
+  if (f) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, f == 1 ? blue_hover : blue_pressed);
+  double cx = x + w / 2.0, cy = h / 2.0;
+  switch (id) {
+    case 105: c.rect(int(cx) - 5, int(cy) + 3, 10, 2, white); break;
+    case 106: c.round_frame(cx - 5, cy - 5, 10, 10, 0, 1.5, white); break;
+    case 107: c.round_frame(cx - 5, cy - 2, 8, 8, 0, 1.5, white); c.rect(int(cx) - 2, int(cy) - 5, 8, 1, white); c.rect(int(cx) + 5, int(cy) - 5, 1, 8, white); break;
+    default: for (int i = -4; i <= 4; i += 4) c.rect(int(cx) - 6, int(cy) + i - 1, 12, 2, white); break;
+  }
+}
+
+void pattern(canvas& c, int, int, int, int, int) {
+  c.fill(rgb(243, 246, 250));
+  c.rect(0, 0, 1, 1, rgb(236, 241, 247));
+  c.rect(2, 2, 1, 1, rgb(236, 241, 247));
+}
+
+void about_picture(canvas& c, int, int, int, int w, int h) {
+  c.circle(w / 2.0, h / 2.0, w / 2.0 - 2, blue);
+  c.ring(w / 2.0, h / 2.0, w / 2.0 - 12, 4, rgb(255, 255, 255, 120));
+  c.line(w * 0.32, h * 0.36, w * 0.5, h * 0.68, 12, white);
+  c.line(w * 0.5, h * 0.68, w * 0.68, h * 0.36, 12, white);
+}
+
+void home_steps(canvas& c, int, int, int, int w, int h) {
+  c.rect(30, h / 2 - 1, w - 60, 3, light_blue);
+  for (int i = 0; i < 3; ++i) {
+    double cx = 30 + i * (w - 60) / 2.0;
+    c.circle(cx, h / 2.0, 16, i == 0 ? blue : light_blue);
+    c.circle(cx, h / 2.0, 6, white);
+  }
+}
+
+void monitor_icon(canvas& c, int, int, int, int w, int h) {
+  c.round_rect(1, 1, w - 2, h - 6, 2, blue);
+  c.rect(3, 3, w - 6, h - 10, white);
+  c.rect(w / 2 - 1, h - 5, 3, 3, blue);
+  c.rect(w / 2 - 5, h - 2, 11, 2, blue);
+}
+
+void message_icon(canvas& c, int id, int, int, int w, int h) {
+  double cx = w / 2.0, cy = h / 2.0;
+  if (id == 130) {
+    c.triangle(cx, 2, w - 2, h - 4, 2, h - 4, amber);
+    c.line(cx, 13, cx, 25, 4, white);
+    c.circle(cx, 31, 2.4, white);
+    return;
+  }
+  c.circle(cx, cy, 18, id == 131 ? red : id == 132 ? green : blue);
+  if (id == 131) {
+    c.line(cx - 7, cy - 7, cx + 7, cy + 7, 4, white);
+    c.line(cx - 7, cy + 7, cx + 7, cy - 7, 4, white);
+  } else if (id == 132) {
+    c.line(cx - 8, cy, cx - 2, cy + 7, 4, white);
+    c.line(cx - 2, cy + 7, cx + 9, cy - 7, 4, white);
+  } else {
+    c.circle(cx, cy - 9, 2.6, white);
+    c.line(cx, cy - 3, cx, cy + 10, 4, white);
+  }
+}
+
+// Progress bar pieces: left cap, middle, right cap.
+void bar_piece(canvas& c, int id, int f, int x, int w, int h) {
+  colour fill = id == 152 ? blue : rgb(225, 230, 236);
+  c.rect(x, 0, w, h, white);
+  double left = f == 0 ? x + 1 : x - 6, width = f == 1 ? w + 12 : w + 5;
+  c.round_rect(left, 2, width, h - 4, 5, fill);
+  // The middle piece must tile: no corners inside it.
+  if (f == 1) c.rect(x, 2, w, h - 4, fill);
+}
+
+void logo(canvas& c, int id, int, int, int w, int h) {
+  if (id == 169) {
+    c.round_rect(8, 4, w - 16, h - 8, 12, white);
+    c.line(w * 0.3, h * 0.35, w * 0.5, h * 0.7, 9, blue);
+    c.line(w * 0.5, h * 0.7, w * 0.7, h * 0.35, 9, blue);
+    return;
+  }
+  for (int i = 0; i < 8; ++i) c.round_rect(4 + i * 35, 6, 28, h - 12, 4, rgb(255, 255, 255, 210));
+}
+
+void check_mark(canvas& c, int id, int f, int x, int w, int h) {
+  colour edge = f == 0 ? frame_grey : blue;
+  double s = w < h ? w : h;
+  double ox = x + (w - s) / 2.0 + 1, oy = (h - s) / 2.0 + 1;
+  c.round_rect(ox, oy, s - 2, s - 2, 3, f == 2 ? pale_blue : white);
+  c.round_frame(ox, oy, s - 2, s - 2, 3, 1.2, edge);
+  if (id == 172 || id == 190) {
+    c.line(ox + s * 0.22, oy + s * 0.5, ox + s * 0.42, oy + s * 0.7, 2.2, blue);
+    c.line(ox + s * 0.42, oy + s * 0.7, ox + s * 0.76, oy + s * 0.28, 2.2, blue);
+  }
+}
+
+void radio(canvas& c, int id, int f, int x, int w, int h) {
+  double cx = x + w / 2.0, cy = h / 2.0;
+  c.circle(cx, cy, w / 2.0 - 0.5, f == 2 ? pale_blue : white);
+  c.ring(cx, cy, w / 2.0 - 0.5, 1.2, f == 0 ? frame_grey : blue);
+  if (id == 195) c.circle(cx, cy, w / 2.0 - 4, blue);
+}
+
+void row_strip(canvas& c, int, int, int, int w, int h) {
+  c.vgradient(0, 0, w, h, white, rgb(240, 244, 248));
+  c.rect(0, h - 1, w, 1, rgb(222, 228, 235));
+}
+
+void dot(canvas& c, int, int, int, int w, int h) { c.circle(w / 2.0, h / 2.0, w / 2.0 - 0.5, light_blue); }
+
+void toggle(canvas& c, int id, int f, int x, int w, int h) {
+  double cx = x + w / 2.0, cy = h / 2.0;
+  c.circle(cx, cy, w / 2.0 - 1, state_blue(f));
+  if (id == 179)
+    c.triangle(cx - 4.5, cy - 2, cx + 4.5, cy - 2, cx, cy + 3, white);
+  else
+    c.triangle(cx - 2, cy - 4.5, cx - 2, cy + 4.5, cx + 3, cy, white);
+}
+
+void wait_bar(canvas& c, int, int, int, int w, int h) { c.vgradient(0, 0, w, h, blue_hover, blue_pressed); }
+
+void busy_bar(canvas& c, int, int, int, int w, int h) {
+  c.round_rect(0.5, 0.5, w - 1, h - 1, 4, light_blue);
+  for (int i = -h; i < w; i += 12)
+    c.shape(0, 1, w, h - 1, blue, [=](double px, double py) {
+      double d = px - i - (h - py);
+      return d >= 0 && d < 6;
+    });
+}
+
+void tab(canvas& c, int, int f, int x, int w, int h) {
+  colour fill = f == 0 ? rgb(236, 240, 245) : f == 1 ? pale_blue : white;
+  c.round_rect(x + 0.5, 0.5, w - 1, h + 4, 4, fill);
+  c.round_frame(x + 0.5, 0.5, w - 1, h + 4, 4, 1, f == 2 ? blue : frame_grey);
+  if (f == 2) c.rect(x + 1, 0, w - 2, 3, blue);
+}
+
+void drop_down(canvas& c, int, int f, int x, int w, int h) {
+  colour edge = f == 3 ? disabled_grey : f == 0 ? frame_grey : blue;
+  c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, f == 3 ? rgb(240, 240, 240) : f == 2 ? pale_blue : white);
+  c.round_frame(x + 0.5, 0.5, w - 1, h - 1, 3, 1, edge);
+  double cx = x + w - 12, cy = h / 2.0;
+  c.triangle(cx - 4, cy - 2, cx + 4, cy - 2, cx, cy + 3, f == 3 ? disabled_grey : blue);
+}
+
+void separator(canvas& c, int, int, int, int w, int h) { c.rect(0, 0, w, h, rgb(218, 224, 231)); }
+
+void arrow(canvas& c, int, int f, int x, int w, int h) {
+  double cx = x + w / 2.0;
+  c.triangle(cx - 4, 2.5, cx + 4, 2.5, cx, h - 2.5, state_blue(f));
+}
+
+void badge(canvas& c, int, int, int, int w, int h) { c.round_rect(0.5, 0.5, w - 1, h - 1, h / 2.0, green); }
+
+void page_picture(canvas& c, int id, int, int, int w, int h) {
+  double cx = w / 2.0, cy = h / 2.0;
+  switch (id) {
+    case 174:  // download
+      c.circle(cx, cy, w / 2.0 - 1, blue);
+      c.line(cx, cy - 12, cx, cy + 4, 5, white);
+      c.triangle(cx - 9, cy + 1, cx + 9, cy + 1, cx, cy + 12, white);
+      break;
+    case 198:  // up to date
+      c.circle(cx, cy, w / 2.0 - 1, green);
+      c.line(cx - 10, cy, cx - 3, cy + 8, 5, white);
+      c.line(cx - 3, cy + 8, cx + 11, cy - 8, 5, white);
+      break;
+    case 205:  // backup box
+      c.round_rect(4, 10, w - 8, h - 12, 4, blue);
+      c.round_rect(2, 4, w - 4, 10, 3, blue_pressed);
+      c.rect(int(cx) - 7, 20, 14, 4, white);
+      break;
+    case 206:  // uninstall bin
+      c.round_rect(12, 12, w - 24, h - 14, 3, blue);
+      c.rect(8, 6, w - 16, 4, blue_pressed);
+      c.rect(int(cx) - 5, 2, 10, 4, blue_pressed);
+      for (int i = -1; i <= 1; ++i) c.rect(int(cx) + i * 7 - 1, 18, 2, h - 24, white);
+      break;
+    default:  // attention
+      c.circle(cx, cy, w / 2.0 - 1, amber);
+      c.line(cx, cy - 12, cx, cy + 3, 5, white);
+      c.circle(cx, cy + 11, 3, white);
+      break;
+  }
+}
+
+void placeholder(canvas& c, int, int, int, int w, int h) {
+  c.round_rect(0.5, 0.5, w - 1, h - 1, 4, light_blue);
+}
+
+}  // namespace
+
+const std::vector<picture>& all_pictures() {
+  static const std::vector<picture> list = {
+      {102, 744, 45, 4, false, sidebar_entry}, {104, 744, 45, 4, false, sidebar_entry},
+      {108, 744, 45, 4, false, sidebar_entry}, {110, 744, 45, 4, false, sidebar_entry},
+      {112, 744, 45, 4, false, sidebar_entry}, {113, 744, 45, 4, false, sidebar_entry},
+      {203, 744, 45, 4, false, sidebar_entry}, {103, 120, 20, 3, true, close_button},
+      {105, 84, 20, 3, true, caption_button},  {106, 84, 20, 3, true, caption_button},
+      {107, 84, 20, 3, true, caption_button},  {120, 84, 20, 3, true, caption_button},
+      {111, 4, 4, 1, false, pattern},          {116, 81, 128, 1, true, placeholder},
+      {117, 157, 157, 1, true, about_picture}, {118, 924, 91, 3, true, blue_button},
+      {167, 421, 49, 1, true, home_steps},     {168, 22, 19, 1, true, monitor_icon},
+      {128, 288, 27, 3, true, light_button},   {129, 40, 40, 1, true, message_icon},
+      {130, 40, 40, 1, true, message_icon},    {131, 40, 40, 1, true, message_icon},
+      {132, 40, 40, 1, true, message_icon},    {134, 495, 37, 3, true, blue_button},
+      {151, 30, 21, 3, false, bar_piece},      {152, 30, 21, 3, false, bar_piece},
+      {169, 95, 78, 1, true, logo},            {170, 289, 34, 1, true, logo},
+      {171, 54, 18, 3, true, check_mark},      {172, 54, 18, 3, true, check_mark},
+      {173, 315, 26, 3, true, blue_button},    {174, 48, 48, 1, true, page_picture},
+      {198, 48, 48, 1, true, page_picture},    {199, 48, 48, 1, true, page_picture},
+      {175, 14, 14, 1, true, dot},             {177, 403, 24, 1, true, row_strip},
+      {178, 5, 5, 1, true, dot},               {179, 57, 19, 3, true, toggle},
+      {180, 57, 19, 3, true, toggle},          {181, 429, 35, 1, true, placeholder},
+      {183, 8, 22, 1, false, wait_bar},        {189, 66, 20, 3, true, check_mark},
+      {190, 66, 20, 3, true, check_mark},      {194, 42, 14, 3, true, radio},
+      {195, 42, 14, 3, true, radio},           {191, 327, 29, 3, true, tab},
+      {192, 138, 24, 3, true, light_button},   {197, 276, 26, 4, true, drop_down},
+      {196, 2, 288, 1, true, separator},       {200, 39, 10, 3, true, arrow},
+      {202, 104, 22, 1, true, busy_bar},       {204, 39, 16, 1, true, badge},
+      {205, 53, 44, 1, true, page_picture},    {206, 50, 44, 1, true, page_picture},
+  };
+  return list;
+}

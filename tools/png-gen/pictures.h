@@ -1,0 +1,18 @@
+// The program's pictures: number, size, frames, alpha, and how each is drawn.
+#pragma once
+
+#include <vector>
+
+#include "canvas.h"
+
+struct picture {
+  int id;
+  int width;
+  int height;
+  int frames;
+  bool alpha;  // false: 24-bit, opaque
+  // Draws frame `frame` into the box (x, 0, frame_width, height) of the strip.
+  void (*paint)(canvas& c, int id, int frame, int x, int frame_width, int height);
+};
+
+const std::vector<picture>& all_pictures();
