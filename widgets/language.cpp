@@ -93,26 +93,34 @@ bool match_entry(std::string_view line, language_line& out) {
   size_t last = line.size();
   while (last > 0 && is_blank(line[last - 1])) --last;
   if (last == 0 || line[last - 1] != '"') return false;
-  size_t close = last - 1;
+  const size_t close = last - 1;
   size_t lead = 0;
   while (lead < line.size() && is_blank(line[lead])) ++lead;
+  // The text holds no line end, so its opening quote stands after the last one.
+  size_t text_from = 0;
+  for (size_t i = close; i-- > 0;)
+    if (!any_but_line_end(line[i])) {
+      text_from = i + 1;
+      break;
+    }
   // The key starts after the leading blanks; when that character is ';', a blank given back
-  // by the blanks may start it instead.
-  for (size_t k = lead + 1; k-- > 0;) {
+  // by the blanks may start it instead. A start further left can match no more than that
+  // blank does, so two starts are all there is to try (trying each made long lines cubic).
+  for (size_t k = lead + 1; k-- > 0 && k + 1 >= lead;) {
     if (k == line.size() || line[k] == ';') continue;
+    // The key runs to the '=' unless a line end stops it first; then only blanks may follow.
+    size_t stop = k + 1;
+    while (stop < line.size() && any_but_line_end(line[stop])) ++stop;
+    size_t blanks_to = stop;
+    while (blanks_to < line.size() && is_blank(line[blanks_to])) ++blanks_to;
     for (size_t eq = close; eq-- > k + 1;) {
-      if (line[eq] != '=') continue;
-      size_t end = k + 1;
-      while (end < eq && any_but_line_end(line[end])) ++end;
-      if (!all_of(line.substr(end, eq - end), is_blank)) continue;
+      if (line[eq] != '=' || (stop < eq && blanks_to < eq)) continue;
       size_t open = eq + 1;
       while (open < close && is_blank(line[open])) ++open;
-      if (open >= close || line[open] != '"' || close - open < 2) continue;
-      std::string_view text = line.substr(open + 1, close - open - 1);
-      if (!all_of(text, any_but_line_end)) continue;
+      if (open >= close || line[open] != '"' || close - open < 2 || open < text_from) continue;
       out.kind = language_line::entry;
-      out.name = line.substr(k, end - k);
-      out.text = text;
+      out.name = line.substr(k, (stop < eq ? stop : eq) - k);
+      out.text = line.substr(open + 1, close - open - 1);
       return true;
     }
   }

@@ -185,8 +185,10 @@ int build_tree(deflate_state& s, const uint32_t* in_freq, huff_code* tree, int c
     if (n < count && b.freq[n] == 0) continue;
     int l = len_of[b.parent[n]] + 1;
     len_of[n] = uint16_t(l);
+    // Inner nodes below the limit count as well: then the count is twice the code space
+    // the clamped leaves overfill, which is what the fix below gives back.
+    if (l > limit) ++overflow, l = limit;
     if (n < count) {
-      if (l > limit) ++overflow, l = limit;
       bl_count[l]++;
       tree[n].len = uint16_t(l);
     }

@@ -7,6 +7,7 @@
 #include "engine/zip/deflate.h"
 #include "tests/engine/deflate_corpus.h"
 #include "tests/engine/deflate_trace.h"
+#include "tests/fuzz/deflate_input.h"
 
 namespace {
 
@@ -101,6 +102,11 @@ std::vector<corpus_case> corpus() {
          return s;
        }()},
   };
+  // A fuzzer's input whose code-length tree ran past 7 bits: the lengths were once cut back
+  // too little and the level 4 run gave up.
+  std::string found = read_file_bytes(source_path("tests/fuzz/corpus/deflate/overfull_length_code"));
+  c.push_back({"overfull length code",
+               read_deflate_fuzz_input(reinterpret_cast<const uint8_t*>(found.data()), found.size()).data});
   for (const auto& p : deflate_binaries(3, 150000)) c.push_back({p.filename().string(), read_file_bytes(p)});
   return c;
 }

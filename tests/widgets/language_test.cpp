@@ -312,6 +312,9 @@ TEST(LanguageLines, ClassifiesAsThePatternDoes) {
       {"", language_line::other, "", ""},
       {"   ", language_line::other, "", ""},
       {"[open", language_line::other, "", ""},
+      {"  ;k=\"t\"", language_line::entry, " ;k", "t"},  // a blank given back starts the key
+      {"k\r =\"t\"", language_line::entry, "k", "t"},   // a line end ends the key
+      {"k=\"a\rb\"", language_line::other, "", ""},
   };
   for (const row& r : rows) {
     language_line got = classify_language_line(r.line);
@@ -321,6 +324,24 @@ TEST(LanguageLines, ClassifiesAsThePatternDoes) {
       EXPECT_EQ(got.text, r.text) << r.line;
     }
   }
+}
+
+// Blanks, ';' and a long run of '=' with no quote after any of them: each start of the key
+// was once tried against each '=', which took minutes on this line of 2.6 KB.
+TEST(LanguageLines, LongLineWithoutAnEntryIsNoEntry) {
+  std::string input = read_file_bytes(source_path("tests/fuzz/corpus/language/long_equals_line"));
+  ASSERT_GT(input.size(), 2000u);
+  std::string_view rest = std::string_view(input).substr(1);  // the fuzzer's language byte
+  std::string_view header = rest.substr(0, rest.find('\n'));
+  EXPECT_EQ(classify_language_line(header).kind, language_line::section);
+  std::string line(rest.substr(header.size() + 1));
+  line.pop_back();  // the line feed
+  EXPECT_EQ(classify_language_line(line).kind, language_line::other);
+  const std::string with_text = line + "=\"t\"";
+  language_line entry = classify_language_line(with_text);
+  EXPECT_EQ(entry.kind, language_line::entry);
+  EXPECT_EQ(entry.name, line.substr(line.find(';') - 1));  // from the blank before ';' to the last '='
+  EXPECT_EQ(entry.text, "t");
 }
 
 TEST(LanguageLines, Escapes) {
