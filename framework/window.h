@@ -80,9 +80,13 @@ template <class T>
 class window_impl : public window_object_c {
  public:
   static const wchar_t* window_class_name() {
-    static wchar_t name[40];
-    if (!name[0]) wsprintfW(name, L"vantoril.window.%p", static_cast<void*>(&name));
-    return name;
+    // Made once, also when two threads make their first window of T at the same time.
+    struct unique_name {
+      wchar_t text[40];
+      unique_name() { wsprintfW(text, L"vantoril.window.%p", static_cast<void*>(this)); }
+    };
+    static const unique_name name;
+    return name.text;
   }
   static void adjust_window_class(WNDCLASSEXW&) {}
 

@@ -3,6 +3,9 @@
 namespace {
 
 const wchar_t object_property[] = L"vantoril.window.object";
+// A control subclassed again after us keeps our procedure in its chain when our object goes:
+// that procedure then passes every message on to the control's own one, kept here.
+const wchar_t previous_property[] = L"vantoril.window.previous";
 
 struct expected_window {
   window_object_c* object;
@@ -56,13 +59,18 @@ void window_object_c::detach() {
     // Give the control its own procedure back unless someone subclassed it after us.
     if (GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(subclass_proc))
       SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
+    else if (!ended_)
+      SetPropW(hwnd_, previous_property, reinterpret_cast<HANDLE>(previous_proc_));
   }
   hwnd_ = nullptr;
   kind_ = kind::none;
 }
 
 bool window_object_c::subclass_window(HWND window) {
-  if (!window || hwnd_ || GetPropW(window, object_property)) return false;
+  // A control that still carries the procedure of an object gone would pass our messages
+  // back to us in a loop.
+  if (!window || hwnd_ || GetPropW(window, object_property) || GetPropW(window, previous_property))
+    return false;
   LONG_PTR previous = GetWindowLongPtrW(window, GWLP_WNDPROC);
   if (!previous) return false;
   previous_proc_ = reinterpret_cast<WNDPROC>(previous);
@@ -124,7 +132,12 @@ LRESULT CALLBACK window_object_c::window_proc(HWND window, UINT message, WPARAM 
 LRESULT CALLBACK window_object_c::subclass_proc(HWND window, UINT message, WPARAM wparam,
                                                 LPARAM lparam) {
   auto* self = static_cast<window_object_c*>(GetPropW(window, object_property));
-  if (!self) return DefWindowProcW(window, message, wparam, lparam);
+  if (!self) {
+    auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, previous_property));
+    if (!previous) return DefWindowProcW(window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) RemovePropW(window, previous_property);
+    return CallWindowProcW(previous, window, message, wparam, lparam);
+  }
   bool handled = false;
   return self->dispatch(window, message, wparam, lparam, handled);
 }

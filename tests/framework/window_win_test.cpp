@@ -138,11 +138,15 @@ struct subclass_probe : window_object_c {
   }
 };
 
+HWND make_edit(HWND parent) {
+  return CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD, 0, 0, 50, 20, parent, nullptr, nullptr,
+                         nullptr);
+}
+
 TEST(window_impl, subclassing_takes_messages_first_and_gives_the_control_back) {
   test_window parent;
   ASSERT_TRUE(parent.create(nullptr, small_rect, L"p", WS_POPUP));
-  HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD, 0, 0, 50, 20, parent, nullptr,
-                              nullptr, nullptr);
+  HWND edit = make_edit(parent);
   ASSERT_TRUE(edit);
   WNDPROC own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
   {
@@ -157,6 +161,32 @@ TEST(window_impl, subclassing_takes_messages_first_and_gives_the_control_back) {
   EXPECT_TRUE(IsWindow(edit));
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC)), own);
   EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+}
+
+WNDPROC later_previous = nullptr;
+LRESULT CALLBACK later_subclass(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(later_previous, w, m, wp, lp);
+}
+
+TEST(window_impl, control_subclassed_again_after_us_keeps_working_when_the_object_goes) {
+  test_window parent;
+  ASSERT_TRUE(parent.create(nullptr, small_rect, L"p", WS_POPUP));
+  HWND edit = make_edit(parent);
+  ASSERT_TRUE(edit);
+  LRESULT limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
+  ASSERT_NE(limit, 0);
+  {
+    subclass_probe probe;
+    ASSERT_TRUE(probe.subclass_window(edit));
+    later_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(later_subclass)));
+  }
+  // Our procedure stays in the chain behind the later one and passes messages on to the edit's.
+  EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), limit);
+  EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+  // A new object on that control would be handed its own messages back in a loop.
+  EXPECT_FALSE(subclass_probe().subclass_window(edit));
+  DestroyWindow(edit);
 }
 
 TEST(window_impl, send_to_descendants_reaches_every_level) {
