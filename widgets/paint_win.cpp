@@ -3,12 +3,30 @@
 #include <string>
 
 #include "base/wide.h"
+#include "widgets/images.h"
+#include "widgets/ui_fonts.h"
 
 namespace {
 
 constexpr int tab_stop = 8;
 
 COLOR16 channel(BYTE value) { return COLOR16(value << 8); }
+
+void draw_percent_text(HDC dc, float fraction, RECT area) {
+  std::u16string t = percent_text(percent_of(fraction));
+  DrawTextW(dc, as_wide(t), int(t.size()), &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+HBRUSH pattern_of(const image_c& frame) { return frame.is_null() ? nullptr : CreatePatternBrush(frame.bitmap()); }
+
+int frame_width(const image_c* frames, int i) { return frames && !frames[i].is_null() ? frames[i].width() : 0; }
+
+// Frames of a strip resource: an owned array of 3, or null.
+image_c* load_frames(int png_id) {
+  image_c whole;
+  if (load_png_resource(nullptr, &whole, png_id) != 0) return nullptr;
+  return split_image_frames(&whole, 3);
+}
 
 }  // namespace
 
@@ -64,6 +82,65 @@ void draw_round_outline(int radius, Gdiplus::Graphics& graphics, Gdiplus::ARGB c
   add_round_rect_path(path, 2 * radius, x, y, width, height);
   graphics.DrawPath(&pen, &path);
   graphics.SetPageUnit(unit);
+}
+
+void draw_busy_bar(HDC dc, busy_bar& bar, int left, int top, int right, int bottom) {
+  RECT whole = {left, top, right, bottom};
+  if (bar.fill_brush) FillRect(dc, &whole, bar.fill_brush);
+  if (!bar.image.is_null()) bar.image.draw(dc, left + 1 + bar.offset, top + 1);
+  bar.step = busy_bar_next_step(left, right, bar.offset, bar.step, bar.image.width());
+}
+
+void draw_percent_bar(HDC dc, const percent_bar& bar, int left, int top, int right, int bottom) {
+  RECT whole = {left, top, right, bottom};
+  if (bar.background_brush) FillRect(dc, &whole, bar.background_brush);
+  int inner_left = left + 1;
+  RECT fill = {inner_left, top + 1, bar_fill_right(inner_left, right - left - 2, bar.fraction), bottom - 1};
+  if (bar.fill_pattern && fill.right > fill.left) {
+    SetBrushOrgEx(dc, 0, top + 1, nullptr);
+    FillRect(dc, &fill, bar.fill_pattern);
+  }
+  if (font_normal_10) SelectObject(dc, font_normal_10);
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  draw_percent_text(dc, bar.fraction, whole);
+}
+
+void progress_painter_c::load() {
+  release();
+  empty_frames = load_frames(151);
+  full_frames = load_frames(152);
+  if (empty_frames) empty_brush = pattern_of(empty_frames[1]);
+  if (full_frames) full_brush = pattern_of(full_frames[1]);
+  fraction = 0;
+}
+
+void progress_painter_c::release() {
+  delete[] empty_frames;
+  delete[] full_frames;
+  empty_frames = full_frames = nullptr;
+  if (empty_brush) DeleteObject(empty_brush);
+  if (full_brush) DeleteObject(full_brush);
+  empty_brush = full_brush = nullptr;
+}
+
+void progress_painter_c::paint(HDC dc, int left, int top, int right, int bottom) const {
+  if (!empty_frames || !full_frames) return;
+  float f = clamp_fraction(fraction);
+  const image_c& left_cap = f > 0 ? full_frames[0] : empty_frames[0];
+  const image_c& right_cap = f >= 1.0f ? full_frames[2] : empty_frames[2];
+  int right_cap_width = frame_width(empty_frames, 2);
+  left_cap.draw(dc, left, top);
+  right_cap.draw(dc, right - right_cap_width, top);
+  RECT inner = {left + frame_width(empty_frames, 0), top, right - right_cap_width, bottom};
+  if (inner.right <= inner.left) return;
+  SetBrushOrgEx(dc, 0, top, nullptr);
+  if (empty_brush) FillRect(dc, &inner, empty_brush);
+  RECT done = {inner.left, top, bar_fill_right(inner.left, inner.right - inner.left, f), bottom};
+  if (full_brush && done.right > done.left) FillRect(dc, &done, full_brush);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  draw_percent_text(dc, f, inner);
 }
 
 void size_progress_c::draw(HDC dc, int left, int top, int right, int bottom) {

@@ -129,3 +129,103 @@ TEST(PaintWin, PopupPointsAreClampedOnlyOffTheMonitors) {
 }
 
 }  // namespace
+
+namespace {
+
+struct solid {
+  explicit solid(COLORREF c) : brush(CreateSolidBrush(c)) {}
+  ~solid() { DeleteObject(brush); }
+  HBRUSH brush;
+};
+
+}  // namespace
+
+TEST(PaintWin, PercentBarFillsItsInnerPartToTheFraction) {
+  const COLORREF grey = RGB(200, 200, 200), blue = RGB(0, 0, 255);
+  solid background(grey), fill(blue);
+  struct row {
+    float fraction;
+    int fill_right;  // first inner pixel not filled; inner part is 1..101
+  } rows[] = {{0.0f, 1}, {0.5f, 51}, {0.999f, 100}, {1.0f, 101}, {3.0f, 101}, {-1.0f, 1}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.fraction);
+    canvas c(102, 20);
+    percent_bar bar;
+    bar.fill_pattern = fill.brush;
+    bar.background_brush = background.brush;
+    bar.fraction = r.fraction;
+    draw_percent_bar(c.dc(), bar, 0, 0, 102, 20);
+    EXPECT_EQ(c.at(0, 1), grey);  // the border stays the background
+    EXPECT_EQ(c.at(50, 0), grey);
+    if (r.fill_right > 1) {
+      EXPECT_EQ(c.at(r.fill_right - 1, 1), blue);
+    }
+    if (r.fill_right <= 100) {
+      EXPECT_EQ(c.at(r.fill_right, 1), grey);
+    }
+    EXPECT_EQ(c.at(101, 1), grey);
+  }
+}
+
+TEST(PaintWin, BusyBarDrawsItsBlockAtTheOffsetAndTurnsAtEitherEdge) {
+  const COLORREF grey = RGB(200, 200, 200);
+  solid background(grey);
+  struct row {
+    int offset, step, next_step;
+  } rows[] = {{0, 5, 5}, {38, 5, 5}, {39, 5, -5}, {10, -5, -5}, {0, -5, 5}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.offset << " " << r.step);
+    canvas c(51, 12);
+    busy_bar bar;
+    ASSERT_TRUE(bar.image.create(10, 10, 24, false));  // black
+    bar.fill_brush = background.brush;
+    bar.offset = r.offset;
+    bar.step = r.step;
+    draw_busy_bar(c.dc(), bar, 0, 0, 51, 12);
+    EXPECT_EQ(bar.step, r.next_step);
+    EXPECT_EQ(c.at(r.offset + 1, 1), RGB(0, 0, 0));
+    EXPECT_EQ(c.at(r.offset + 10, 1), RGB(0, 0, 0));
+    EXPECT_EQ(c.at(r.offset + 11, 1), grey);
+    EXPECT_EQ(c.at(r.offset + 1, 0), grey);
+  }
+}
+
+TEST(PaintWin, ProgressPainterCapsFollowTheFraction) {
+  progress_painter_c p;
+  p.load();
+  ASSERT_NE(p.empty_frames, nullptr);
+  ASSERT_NE(p.full_frames, nullptr);
+  // Each frame's own look at its centre, for comparison.
+  auto look = [](const image_c& frame) {
+    canvas c(10, 21);
+    frame.draw(c.dc(), 0, 0);
+    return c.at(5, 10);
+  };
+  COLORREF empty_cap = look(p.empty_frames[0]), full_cap = look(p.full_frames[0]);
+  COLORREF empty_end = look(p.empty_frames[2]), full_end = look(p.full_frames[2]);
+  ASSERT_NE(empty_cap, full_cap);
+  ASSERT_NE(empty_end, full_end);
+  struct row {
+    float fraction;
+    bool left_full, right_full;
+  } rows[] = {{0.0f, false, false}, {0.5f, true, false}, {1.0f, true, true}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.fraction);
+    canvas c(120, 21);
+    p.fraction = r.fraction;
+    p.paint(c.dc(), 0, 0, 120, 21);
+    EXPECT_EQ(c.at(5, 10), r.left_full ? full_cap : empty_cap);
+    EXPECT_EQ(c.at(115, 10), r.right_full ? full_end : empty_end);
+    // The inner part (10..110) is filled up to 10 + trunc(100 * fraction).
+    COLORREF filled = look(p.full_frames[1]), open = look(p.empty_frames[1]);
+    if (r.fraction > 0) {
+      EXPECT_EQ(c.at(11, 2), filled);
+    }
+    if (r.fraction < 1) {
+      EXPECT_EQ(c.at(108, 2), open);
+    }
+  }
+  p.release();
+  EXPECT_EQ(p.empty_frames, nullptr);
+  EXPECT_EQ(p.empty_brush, nullptr);
+}
