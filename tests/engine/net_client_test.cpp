@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "tests/support/hex_text.h"
@@ -384,6 +385,58 @@ TEST_F(NetClient, WholeAnswerToARangeRequestRestartsTheFile) {
   EXPECT_EQ(state.http_status, 200);
   EXPECT_EQ(read_file_bytes(dir / "p.tmp"), package);
   EXPECT_EQ(service.requests().at(0).text("range"), "bytes=700-");
+}
+
+TEST_F(NetClient, RangeAnswerForAnotherOffsetNeverReachesTheFile) {
+  // The second start is beyond every offset and beyond any integer a reader might keep.
+  for (const char* content_range : {"bytes 0-4999/5000", "bytes 99999999999999999999999999-4999/5000"}) {
+    waits.clear();
+    stand_in_service service({"--content-range", content_range});
+    service.add_package("p.zip", package_bytes(5000));
+    temp_folder dir;
+    const std::string partial = package_bytes(1000);
+    write_file_bytes(dir / "p.tmp", partial);
+    const std::u16string file = u16_path(dir / "p.tmp");
+    transfer_state state;
+    state.expected_size = 5000;
+    EXPECT_EQ(download_to_file(service.url("/packages/p.zip"), state, file.c_str()), 0);
+    EXPECT_EQ(state.http_status, 206) << content_range;
+    EXPECT_EQ(state.curl_result, CURLE_WRITE_ERROR) << content_range;
+    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), partial) << content_range;
+    EXPECT_EQ(service.requests().size(), 10u) << content_range;
+  }
+}
+
+TEST_F(NetClient, PartialFileThatLeavesNothingToFetchStartsAfresh) {
+  // As long as the package (the program ended before the finished file was moved), or longer
+  // (the package was replaced by a shorter one, or the partial is over 2 GiB, which a 32-bit
+  // file position cannot measure): the server has no bytes after it and answers 416.
+  const std::string package = package_bytes(5000);
+  const uint64_t sizes[] = {5000, 7000, (uint64_t(1) << 31) + 1000};
+  for (uint64_t size : sizes) {
+    waits.clear();
+    stand_in_service service;
+    service.add_package("p.zip", package);
+    temp_folder dir;
+    {
+      // A hole and one byte: a long partial file that costs no disk.
+      std::ofstream out(dir / "p.tmp", std::ios::binary);
+      out.seekp(std::streamoff(size - 1));
+      out.put('x');
+    }
+    const std::u16string file = u16_path(dir / "p.tmp");
+    transfer_state state;
+    state.expected_size = uint32_t(package.size());
+    EXPECT_EQ(download_to_file(service.url("/packages/p.zip"), state, file.c_str()), 0) << size;
+    EXPECT_EQ(state.curl_result, 0) << size;
+    EXPECT_EQ(state.bytes_on_disk, package.size()) << size;
+    ASSERT_EQ(std::filesystem::file_size(dir / "p.tmp"), package.size()) << size;
+    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), package) << size;
+    auto log = service.requests();
+    ASSERT_EQ(log.size(), 2u) << size;
+    EXPECT_EQ(log[0].text("range"), "bytes=" + std::to_string(size) + "-");
+    EXPECT_FALSE(log[1].has("range"));
+  }
 }
 
 TEST_F(NetClient, TooBigDownloadStartsAfreshAndFailsEveryTry) {
