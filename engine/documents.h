@@ -9,6 +9,7 @@
 
 #include "engine/device_info.h"
 
+class TiXmlDocument;
 class TiXmlElement;
 
 // The program's own version, as the request and the version check name it.
@@ -50,6 +51,10 @@ void parse_driver_config(const TiXmlElement& config, const driver_config_target&
 // Replaces the device's candidates with the first max_candidates_per_device items; the count.
 int parse_candidate_items(const TiXmlElement& hardware, device_info& device);
 driver_candidate parse_candidate_item(const TiXmlElement& item);
+
+// Parses exactly `length` bytes of a text from the network (no terminator needed) into doc;
+// false, with doc left empty, when the elements nest deeper than any service document does.
+bool parse_network_xml(TiXmlDocument& doc, const char* text, size_t length);
 
 // False and an all-zero field without a text; else the ANSI text in the field, cut, and true.
 bool copy_answer_text(const char* text, char16_t* field, size_t size);

@@ -138,11 +138,8 @@ void parse_driver_config(const TiXmlElement& config, const driver_config_target&
 
 bool parse_driver_answer(const char* text, size_t length, std::vector<device_info>& devices,
                          const driver_config_target& config) {
-  if (!text) return false;
-  // The inflated answer has no terminator of its own; the parser needs one.
-  const std::string terminated(text, length);
   TiXmlDocument doc;
-  doc.Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+  if (!parse_network_xml(doc, text, length)) return false;
   const TiXmlElement* root = doc.RootElement();
   if (doc.Error() || !root) return false;
 

@@ -18,7 +18,11 @@ std::u16string joined_lines(const std::u16string& multi) {
 
 void add_cdata(TiXmlElement* parent, const char* name, const std::u16string& text) {
   // The service reads the identifiers in the ANSI page, whatever the declaration says.
-  parent->LinkEndChild(xml_text_element(name, u16_to_ansi(text).c_str(), true));
+  const std::string ansi = u16_to_ansi(text);
+  // A CDATA section cannot hold its own end marker (a device's serial number may): such a
+  // text goes as escaped text, which reads back the same.
+  const bool cdata = ansi.find("]]>") == std::string::npos;
+  parent->LinkEndChild(xml_text_element(name, ansi.c_str(), cdata));
 }
 
 }  // namespace

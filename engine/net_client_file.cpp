@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "base/text.h"
 #include "engine/engine_errors.h"
@@ -35,7 +37,8 @@ size_t header_seen(char* data, size_t size, size_t count, void* user) {
       int64_t v = -1;
       if (*p >= '0' && *p <= '9') {
         v = 0;
-        while (*p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
+        // Past any 32-bit offset the value can only mismatch; reading on would overflow.
+        while (*p >= '0' && *p <= '9' && v <= 0xFFFFFFFFll) v = v * 10 + (*p++ - '0');
       }
       client->range_start = v;
     }
@@ -43,13 +46,12 @@ size_t header_seen(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-// Bytes in the partial file; 0 when there is none.
+// Bytes in the partial file; 0 when there is none, or when it is too long to resume from
+// (the file is then started again). Measured in 64 bits: a long is 32 bits on Windows.
 uint32_t partial_size(const char16_t* path) {
-  FILE* f = open_file_u16(path, "rb");
-  if (!f) return 0;
-  long n = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : 0;
-  std::fclose(f);
-  return n > 0 ? uint32_t(n) : 0;
+  std::error_code ec;
+  const uintmax_t n = std::filesystem::file_size(std::filesystem::path(path), ec);
+  return ec || n > 0xFFFFFFFFu ? 0 : uint32_t(n);
 }
 
 // Decides, at the first bytes of a body, whether and where they go.
@@ -86,11 +88,12 @@ size_t file_write(char* data, size_t size, size_t count, void* user) {
     return 0;
   }
   const size_t written = std::fwrite(data, size, count, client->target_file);
-  if (written < count) {
+  // Flushed at once so that the partial file and the counter stay in step; a full disk often
+  // shows only here, when the buffered bytes reach the file.
+  if (written < count || std::fflush(client->target_file) != 0) {
     set_last_error(engine_error::download_write);
     return 0;
   }
-  std::fflush(client->target_file);  // the partial file and the counter stay in step
   state.bytes_on_disk += uint32_t(n);
   return n;
 }
@@ -128,7 +131,8 @@ int transfer_to_file(net_client_c* client, transfer_state& state, const std::str
   }
   // The resume offset is what the partial file really holds, asked for again on every try.
   const uint32_t on_disk = http ? partial_size(path) : 0;
-  client->target_file = open_file_u16(path, http ? "ab" : "wb");
+  // Appended to only when resuming; a file of unknown length is never appended to.
+  client->target_file = open_file_u16(path, on_disk > 0 ? "ab" : "wb");
   if (!client->target_file) {
     set_last_error(engine_error::download_open);
     return -1;
@@ -193,8 +197,10 @@ int download_to_file(const std::string& url, transfer_state& state, const char16
     // A missing or forbidden package stays so: a failed download at once, not in 50 s.
     if (rc == 0 && (state.http_status == 403 || state.http_status == 404)) break;
     if (rc != 0 && state.curl_result == CURLE_URL_MALFORMAT) break;  // no try can mend the address
-    if (state.too_big) {
-      // The partial file is wrong as a whole: the next try starts afresh.
+    // The partial file is wrong as a whole when it outgrew the expected size, or when the
+    // server has no bytes after it (416: it is as long as the package or longer): the next
+    // try starts afresh instead of asking for the same range again.
+    if (state.too_big || (rc == 0 && state.http_status == 416)) {
       remove_file_u16(path);
       state.bytes_on_disk = 0;
     }

@@ -2,10 +2,12 @@
 
 #include <tinyxml.h>
 
+#include <cstring>
 #include <new>
 #include <vector>
 
 #include "base/text.h"
+#include "engine/documents.h"
 #include "engine/endpoints.h"
 #include "engine/net_client.h"
 #include "engine/worker_task.h"
@@ -30,7 +32,7 @@ bool is_web_link(const std::string& link) {
 bool parse_version_info(const char* text, version_info& info) {
   if (!text) return false;
   TiXmlDocument doc;
-  doc.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+  if (!parse_network_xml(doc, text, std::strlen(text))) return false;
   const TiXmlElement* root = doc.RootElement();
   if (!root) return false;
   const TiXmlElement* version = root->FirstChildElement("version");

@@ -182,6 +182,24 @@ TEST(DriverAnswer, ConfigIsAppliedEvenWhenTheRestIsInvalid) {
   EXPECT_EQ(saves, 1);
 }
 
+TEST(DriverAnswer, NestingBeyondAnyAnswerIsRefusedButMarkupThatOnlyLooksDeepIsNot) {
+  // A small answer that only opens elements: the parser would recurse once per level.
+  std::string deep;
+  for (int i = 0; i < 300000; ++i) deep += "<a>";
+  auto store = fixture_store();
+  config_record c;
+  EXPECT_FALSE(parse(answer("<hardwares>" + hardware(first_id, item("A", 1)) + "</hardwares>" + deep), store, c));
+
+  // Start tags inside texts, comments, CDATA and attribute values, and thousands of empty
+  // elements, nest nothing.
+  std::string looks_deep = "<!-- " + deep + " --><config uninstall_link=\"" + deep + "/>\" />";
+  std::string items;
+  for (int i = 1; i <= 3000; ++i) items += "<item><desc><![CDATA[" + deep.substr(0, 300) + "]]></desc><mark/><ver/></item>";
+  store = fixture_store();
+  ASSERT_TRUE(parse(answer(looks_deep + "<hardwares>" + hardware(first_id, items) + "</hardwares>"), store, c));
+  EXPECT_EQ(store[0].candidate_count(), 100);
+}
+
 TEST(DriverAnswer, CopyAnswerTextCutsAndZeroesWithoutText) {
   char16_t field[5];
   for (auto& ch : field) ch = u'x';

@@ -1,6 +1,7 @@
 #include "engine/documents.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <string>
 
@@ -34,6 +35,19 @@ TEST(DriverRequest, EmptyStoreStillHasItsHardwaresElement) {
   const std::string doc = build_driver_request({}, fixture_client());
   EXPECT_NE(doc.find("<hardwares />"), std::string::npos);
   EXPECT_EQ(doc.find("<hardware>"), std::string::npos);
+}
+
+TEST(DriverRequest, IdentifierHoldingTheCdataEndMarkerReadsBackWhole) {
+  const std::u16string id = u"USB\\VID_1234&PID_5678\\A]]><hardware>B";
+  const std::string doc = build_driver_request({fixture_device(id, u"", u"", u"")}, fixture_client());
+  TiXmlDocument parsed;
+  parsed.Parse(doc.c_str());
+  ASSERT_FALSE(parsed.Error()) << doc;
+  const TiXmlElement* hardware =
+      parsed.RootElement()->FirstChildElement("hardwares")->FirstChildElement("hardware");
+  ASSERT_NE(hardware, nullptr);
+  EXPECT_STREQ(hardware->FirstChildElement("id")->GetText(), u16_to_ansi(id).c_str());
+  EXPECT_EQ(hardware->NextSiblingElement("hardware"), nullptr);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "tests/support/hex_text.h"
@@ -340,18 +341,24 @@ TEST_F(NetClient, DownloadCutMidBodyResumesWithARangeToTheRightBytes) {
   EXPECT_EQ(log[1].text("range"), "bytes=123457-");
 }
 
-TEST_F(NetClient, ErrorPageNeverReachesThePackageFile) {
+TEST_F(NetClient, FailedTriesLeaveThePartialFileAsItWas) {
+  // Error pages, and range answers that start elsewhere than the partial file ends (the last
+  // one beyond every offset and beyond any integer a reader might keep).
   struct row {
-    const char* mode;
+    std::vector<std::string> args;
     int32_t status;
+    int32_t result;
     size_t tries;
   } rows[] = {
-      {"404", 404, 1},   // will not heal: fails at once
-      {"500", 500, 10},  // may heal: every try, each from the partial file's size
+      {{"--mode", "404", "--only", "/packages/"}, 404, CURLE_HTTP_RETURNED_ERROR, 1},  // will not heal
+      {{"--mode", "500", "--only", "/packages/"}, 500, CURLE_HTTP_RETURNED_ERROR, 10},  // may heal
+      {{"--content-range", "bytes 0-4999/5000"}, 206, CURLE_WRITE_ERROR, 10},
+      {{"--content-range", "bytes 99999999999999999999999999-4999/5000"}, 206, CURLE_WRITE_ERROR, 10},
   };
   for (const auto& r : rows) {
+    const std::string what = r.args[1];
     waits.clear();
-    stand_in_service service({"--mode", r.mode, "--only", "/packages/"});
+    stand_in_service service(r.args);
     service.add_package("p.zip", package_bytes(5000));
     temp_folder dir;
     const std::string partial = package_bytes(1000);
@@ -360,14 +367,14 @@ TEST_F(NetClient, ErrorPageNeverReachesThePackageFile) {
     transfer_state state;
     state.expected_size = 5000;
     EXPECT_EQ(download_to_file(service.url("/packages/p.zip"), state, file.c_str()), 0);
-    EXPECT_EQ(state.http_status, r.status);
-    EXPECT_EQ(state.curl_result, CURLE_HTTP_RETURNED_ERROR) << r.mode;  // a failed try, not a finished one
-    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), partial) << r.mode;
-    EXPECT_EQ(state.bytes_on_disk, 1000u) << r.mode;
+    EXPECT_EQ(state.http_status, r.status) << what;
+    EXPECT_EQ(state.curl_result, r.result) << what;  // a failed try, not a finished one
+    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), partial) << what;
+    EXPECT_EQ(state.bytes_on_disk, 1000u) << what;
     auto log = service.requests();
-    ASSERT_EQ(log.size(), r.tries) << r.mode;
-    for (const auto& q : log) EXPECT_EQ(q.text("range"), "bytes=1000-") << r.mode;
-    EXPECT_EQ(waited(), (r.tries == 1 ? 0u : 10 * 5000u)) << r.mode;
+    ASSERT_EQ(log.size(), r.tries) << what;
+    for (const auto& q : log) EXPECT_EQ(q.text("range"), "bytes=1000-") << what;
+    EXPECT_EQ(waited(), (r.tries == 1 ? 0u : 10 * 5000u)) << what;
   }
 }
 
@@ -384,6 +391,38 @@ TEST_F(NetClient, WholeAnswerToARangeRequestRestartsTheFile) {
   EXPECT_EQ(state.http_status, 200);
   EXPECT_EQ(read_file_bytes(dir / "p.tmp"), package);
   EXPECT_EQ(service.requests().at(0).text("range"), "bytes=700-");
+}
+
+TEST_F(NetClient, PartialFileThatLeavesNothingToFetchStartsAfresh) {
+  // As long as the package (the program ended before the finished file was moved), or longer
+  // (the package was replaced by a shorter one, or the partial is over 2 GiB, which a 32-bit
+  // file position cannot measure): the server has no bytes after it and answers 416.
+  const std::string package = package_bytes(5000);
+  const uint64_t sizes[] = {5000, 7000, (uint64_t(1) << 31) + 1000};
+  for (uint64_t size : sizes) {
+    waits.clear();
+    stand_in_service service;
+    service.add_package("p.zip", package);
+    temp_folder dir;
+    {
+      // A hole and one byte: a long partial file that costs no disk.
+      std::ofstream out(dir / "p.tmp", std::ios::binary);
+      out.seekp(std::streamoff(size - 1));
+      out.put('x');
+    }
+    const std::u16string file = u16_path(dir / "p.tmp");
+    transfer_state state;
+    state.expected_size = uint32_t(package.size());
+    EXPECT_EQ(download_to_file(service.url("/packages/p.zip"), state, file.c_str()), 0) << size;
+    EXPECT_EQ(state.curl_result, 0) << size;
+    EXPECT_EQ(state.bytes_on_disk, package.size()) << size;
+    ASSERT_EQ(std::filesystem::file_size(dir / "p.tmp"), package.size()) << size;
+    EXPECT_EQ(read_file_bytes(dir / "p.tmp"), package) << size;
+    auto log = service.requests();
+    ASSERT_EQ(log.size(), 2u) << size;
+    EXPECT_EQ(log[0].text("range"), "bytes=" + std::to_string(size) + "-");
+    EXPECT_FALSE(log[1].has("range"));
+  }
 }
 
 TEST_F(NetClient, TooBigDownloadStartsAfreshAndFailsEveryTry) {

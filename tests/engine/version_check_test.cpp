@@ -68,6 +68,11 @@ TEST(VersionFile, ReadsVersionAndOnlyWebLinks) {
     EXPECT_EQ(parse_version_info(r.text, info), r.whole) << r.text;
     EXPECT_EQ(info.version, r.version) << r.text;
   }
+  // A version file that only opens elements is refused, not parsed level by level.
+  std::string deep = "<update><version>9</version><link>http://dl.example/</link>";
+  for (int i = 0; i < 300000; ++i) deep += "<a>";
+  version_info info;
+  EXPECT_FALSE(parse_version_info(deep.c_str(), info));
 }
 
 TEST_F(VersionCheck, PublishedNewerVersionReachesTheWindow) {

@@ -291,8 +291,9 @@ class Handler(BaseHTTPRequestHandler):
             if start >= len(data):
                 self.send(416, b"", "text/plain", [("Content-Range", "bytes */%d" % len(data))])
                 return
-            self.send(206, data[start:], extra=[("Content-Range", "bytes %d-%d/%d" % (
-                start, len(data) - 1, len(data)))], mode=mode)
+            content_range = self.service.args.content_range or "bytes %d-%d/%d" % (
+                start, len(data) - 1, len(data))
+            self.send(206, data[start:], extra=[("Content-Range", content_range)], mode=mode)
             return
         self.send(200, data, mode=mode)
 
@@ -352,6 +353,7 @@ def main():
     p.add_argument("--cut", type=int, default=-1, help="cut: body bytes sent (default half)")
     p.add_argument("--oversize", type=int, default=8388608 + 16, help="oversize: body bytes")
     p.add_argument("--redirect", default="", help="redirect: the Location")
+    p.add_argument("--content-range", default="", help="the Content-Range of every 206 answer")
     p.add_argument("--stop-file", help="the service ends when this file appears or its folder goes")
     p.add_argument("--max-life", type=float, default=900, help="seconds before the service ends by itself")
     p.add_argument("--detach", action="store_true", help="let go of the inherited standard streams")
