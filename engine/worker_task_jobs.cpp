@@ -3,7 +3,6 @@
 #include "engine/device_store.h"
 #include "engine/engine_errors.h"
 #include "engine/history.h"
-#include "engine/inventory.h"
 #include "engine/matching_exchange.h"
 #include "engine/system_facts.h"
 #include "engine/worker_task.h"
@@ -31,10 +30,6 @@ int32_t online_check_entry(void* argument) {
   matching_inputs inputs{&store->devices, machine_client_facts(), settings_config_target(), context,
                          folder.c_str()};
   return check_drivers_online(*status, inputs) ? 0 : -1;
-}
-
-worker_task_c worker_task_c::init_device_scan(scan_progress* progress) {
-  return worker_task_c(device_scan_entry, progress);
 }
 
 worker_task_c worker_task_c::init_online_check(check_status* status) {

@@ -46,7 +46,7 @@ TEST(EngineProbe, TableOfRunsAgainstThreeHosts) {
       EXPECT_EQ(report_value(report, "best 0"), "0 id=7 ver=2.0.0.0 needs_update=1");
       EXPECT_EQ(report_value(report, "latest 0"), "0 id=7 ver=2.0.0.0 needs_update=1");
       EXPECT_EQ(report_value(report, "group 0"),
-                "url=http://dl.example.com/a.zip devices=0 up_to_date=0 unmatched=0");
+                "url=http://dl.example.com/a.zip devices=0 up_to_date=0 unmatched=1");  // no installed driver to fit
     } else {
       EXPECT_EQ(report_value(report, "best 0"), "none needs_update=0") << run.what;
       EXPECT_EQ(report_value(report, "group 0"), "?") << run.what;

@@ -5,7 +5,6 @@
 #include "engine/device_store.h"
 #include "engine/engine_errors.h"
 #include "engine/history.h"
-#include "engine/inventory.h"
 #include "engine/matching_exchange.h"
 #include "engine/worker_task.h"
 #include "engine/thread.h"
@@ -59,15 +58,6 @@ TEST(OnlineCheckWorker, ExchangesForTheStoresDevices) {
   }
   set_service_hosts("");
   destroy_device_store();
-}
-
-TEST(DeviceScanWorker, BoundToTheScanEntry) {
-  scan_progress progress;
-  worker_task_c task = worker_task_c::init_device_scan(&progress);
-  ASSERT_NE(task.block(), nullptr);
-  EXPECT_EQ(task.block()->callback, &device_scan_entry);
-  EXPECT_EQ(task.block()->argument, &progress);
-  task.release();
 }
 
 }  // namespace
