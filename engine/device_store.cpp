@@ -6,24 +6,33 @@
 #include <stdexcept>
 
 #include "base/text.h"
+#include "engine/history.h"
 
 namespace {
 
 device_store* g_store = nullptr;
+match_context* g_context = nullptr;
 bool g_curl_ready = false;
+
+match_context* new_match_context() { return new (std::nothrow) match_context; }
 
 }  // namespace
 
+match_context* (*match_context_maker)() = new_match_context;
+
 int create_device_store() {
-  if (g_store) return 0;
   // The HTTP library is set up once for every later thread; a failure shows up later as a
   // failed transfer, so it does not stop the start-up here.
   if (!g_curl_ready) g_curl_ready = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
-  g_store = new (std::nothrow) device_store;
-  if (!g_store) return -1;
-  // No class images is what the setup interfaces give on some systems: not a failure.
-  open_class_image_list(g_store->image_list);
-  return 0;
+  if (!g_store) {
+    g_store = new (std::nothrow) device_store;
+    // No class images is what the setup interfaces give on some systems: not a failure.
+    if (g_store) open_class_image_list(g_store->image_list);
+  }
+  if (!g_context) g_context = match_context_maker();
+  // Either one missing leaves the scan or the exchange without its object: a failure. What
+  // was made stays (destroy_device_store frees it; a later call makes the rest).
+  return g_store && g_context ? 0 : -1;
 }
 
 int destroy_device_store() {
@@ -36,10 +45,14 @@ int destroy_device_store() {
     delete g_store;
     g_store = nullptr;
   }
+  delete g_context;
+  g_context = nullptr;
   return 0;
 }
 
 device_store* the_device_store() { return g_store; }
+
+match_context* the_match_context() { return g_context; }
 
 void clear_device_store(device_store& store) {
   // Swapped out rather than cleared, so that a large earlier scan gives its memory back.

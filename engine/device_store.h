@@ -21,13 +21,19 @@ struct device_store {
   class_image_list image_list;
 };
 
-// Start-up: the HTTP library for the whole process, then the empty store with its class image
-// list. 0, or -1 when the store could not be made.
+struct match_context;
+
+// Start-up: the HTTP library for the whole process, the empty store with its class image list
+// and the matching context over it. 0, or -1 when either object could not be made.
 int create_device_store();
 // Shutdown: the HTTP library's clean-up, the class image list and the store. Always 0.
 int destroy_device_store();
 // The store made by create_device_store; null before it and after destroy_device_store.
 device_store* the_device_store();
+// The matching context made by create_device_store; null before it and after the shutdown.
+match_context* the_match_context();
+// How create_device_store makes the context (null when it cannot); tests replace it.
+extern match_context* (*match_context_maker)();
 
 // Empties the store: classes, devices and whatever each device owns.
 void clear_device_store(device_store& store);

@@ -10,6 +10,9 @@
 
 using task_callback = int32_t (*)(void* argument);
 
+struct check_status;
+struct scan_progress;
+
 struct task_shared_state {
   int32_t ref_count;
   std::mutex mutex;  // guards ref_count only
@@ -28,6 +31,14 @@ class worker_task_c {
   ~worker_task_c();
   worker_task_c(const worker_task_c&) = delete;
   worker_task_c& operator=(const worker_task_c&) = delete;
+
+  // The workers of the scan page, bound to the page's record, which the page keeps alive
+  // while the thread runs. Each result is 0, or -1 on failure (the code in last_error_code).
+  // The device scan into the process-wide store.
+  static worker_task_c init_device_scan(scan_progress* progress);
+  // The matching exchange for the store's devices with the process-wide matching context,
+  // this machine's facts and the settings.
+  static worker_task_c init_online_check(check_status* status);
 
   // Starts the thread. False when it cannot be started: the thread's reference is given back
   // and the task does not read as running.
@@ -55,3 +66,6 @@ class worker_task_c {
   task_shared_state* shared_ = nullptr;
   task_block* block_ = nullptr;
 };
+
+// The callback of worker_task_c::init_online_check.
+int32_t online_check_entry(void* status);
