@@ -73,12 +73,16 @@ device_info& get_device(int32_t index) {
   return g_store->devices[size_t(index)];
 }
 
-device_info* find_device(device_store& store, const char16_t* instance_id) {
+device_info* find_device(std::vector<device_info>& devices, const char16_t* instance_id) {
   if (!instance_id) return nullptr;
   std::u16string_view wanted(instance_id);
-  for (device_info& d : store.devices)
+  for (device_info& d : devices)
     if (wanted == d.instance_id) return &d;
   return nullptr;
+}
+
+device_info* find_device(device_store& store, const char16_t* instance_id) {
+  return find_device(store.devices, instance_id);
 }
 
 device_info* find_device(const char16_t* instance_id) {

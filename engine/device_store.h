@@ -45,6 +45,7 @@ device_info& get_device(int32_t index);
 // The first device whose instance ID equals the text exactly (case-sensitive), or null.
 device_info* find_device(const char16_t* instance_id);
 device_info* find_device(device_store& store, const char16_t* instance_id);
+device_info* find_device(std::vector<device_info>& devices, const char16_t* instance_id);
 
 // The platform's part of the class image list: fills it (false when there is none), and
 // destroys it when there is one.

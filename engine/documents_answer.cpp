@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "engine/device_store.h"
 #include "engine/documents.h"
 
 int32_t server_desc = 0;
@@ -40,13 +41,6 @@ uint32_t read_unsigned(const char* text, unsigned base) {
 template <size_t N>
 void answer_text(const TiXmlElement& item, const char* name, char16_t (&field)[N]) {
   copy_answer_text(child_text(item, name), field, N);
-}
-
-device_info* find_device_by_id(std::vector<device_info>& devices, const std::u16string& id) {
-  for (auto& d : devices) {
-    if (id == d.instance_id) return &d;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -150,7 +144,7 @@ bool parse_driver_answer(const char* text, size_t length, std::vector<device_inf
   for (const TiXmlElement* h = hardwares->FirstChildElement("hardware"); h; h = h->NextSiblingElement("hardware")) {
     const char* id = child_text(*h, "id");
     if (!id) return false;
-    if (device_info* device = find_device_by_id(devices, ansi_to_u16(id))) parse_candidate_items(*h, *device);
+    if (device_info* device = find_device(devices, ansi_to_u16(id).c_str())) parse_candidate_items(*h, *device);
   }
   return true;
 }

@@ -74,11 +74,11 @@ void take_state_from_files(download_session_c& s) {
   switch (probe_download_files(s.partial_path)) {
     case 1:
       s.status = download_partial;
-      s.transfer.bytes_on_disk = download_file_bytes(s.partial_path.c_str());
+      s.transfer.bytes_on_disk = file_size(s.partial_path.c_str());
       break;
     case 0:
       s.status = download_done;
-      s.transfer.bytes_on_disk = download_file_bytes(s.final_path.c_str());
+      s.transfer.bytes_on_disk = file_size(s.final_path.c_str());
       break;
     default:
       s.status = download_none;
@@ -129,7 +129,7 @@ int download_session_c::start() {
   if (task.is_running()) return 0;
   if (partial_file[0] == 0) return -1;
   if (download_file_exists(partial_path.c_str())) {
-    uint32_t size = download_file_bytes(partial_path.c_str());
+    uint32_t size = file_size(partial_path.c_str());
     if (size > 0) transfer.bytes_on_disk = size;
   }
   transfer.cancel = false;

@@ -66,8 +66,7 @@ int32_t download_thread(void* session);
 // session is done. Returns the new status.
 int32_t finish_download_session(download_session_c& session, const char16_t* md5sum);
 
-// Platform parts: whether a file exists, its size (0 when it cannot be read), and a move
-// over an existing target.
+// Platform parts: whether a file exists and a move over an existing target (sizes come from
+// file_size of the shared helpers).
 bool download_file_exists(const char16_t* path);
-uint32_t download_file_bytes(const char16_t* path);
 bool move_download_file(const char16_t* from, const char16_t* to);

@@ -10,12 +10,6 @@ bool download_file_exists(const char16_t* path) {
   return std::filesystem::is_regular_file(std::filesystem::u8path(u16_to_utf8(path)), ec);
 }
 
-uint32_t download_file_bytes(const char16_t* path) {
-  std::error_code ec;
-  auto n = std::filesystem::file_size(std::filesystem::u8path(u16_to_utf8(path)), ec);
-  return ec ? 0 : uint32_t(n);
-}
-
 bool move_download_file(const char16_t* from, const char16_t* to) {
   std::error_code ec;
   std::filesystem::rename(std::filesystem::u8path(u16_to_utf8(from)), std::filesystem::u8path(u16_to_utf8(to)), ec);

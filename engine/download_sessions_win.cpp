@@ -2,14 +2,11 @@
 
 #include "base/wide.h"
 #include "engine/download_sessions.h"
-#include "engine/helpers.h"
 
 bool download_file_exists(const char16_t* path) {
   DWORD a = GetFileAttributesW(as_wide(path));
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-uint32_t download_file_bytes(const char16_t* path) { return file_size(path); }
 
 // An older final file of the same name (a package downloaded again) is replaced.
 bool move_download_file(const char16_t* from, const char16_t* to) {

@@ -44,6 +44,13 @@ bool url_escape(const char* url, char out[1025]) {
   return true;
 }
 
+uint32_t file_size(const char16_t* path) {
+  std::ifstream in(u16_to_utf8(path), std::ios::binary | std::ios::ate);
+  if (!in) return 0;
+  auto size = in.tellg();
+  return size < 0 ? 0 : uint32_t(uint64_t(size));
+}
+
 bool read_whole_file(const char16_t* path, std::vector<char>& buffer) {
   std::ifstream in(u16_to_utf8(path), std::ios::binary | std::ios::ate);
   if (!in) return false;
