@@ -11,8 +11,12 @@ int palette_index(int v) {
 }
 
 void recolour_frame(const int16_t* frame, const palette_bytes& palette, uint8_t* display) {
-  for (size_t i = 0; i < FramePixels; ++i, display += 3)
-    std::memcpy(display, palette.data() + size_t(palette_index(frame[i])) * 3, 3);
+  for (size_t i = 0; i < FramePixels; ++i, display += 3) {
+    const uint8_t* colour = palette.data() + size_t(palette_index(frame[i])) * 3;
+    display[0] = colour[0];
+    display[1] = colour[1];
+    display[2] = colour[2];
+  }
 }
 
 bool palette_from_colour_bar(const bmp24_image& colour_bar, palette_bytes& palette) {

@@ -28,11 +28,14 @@ bool scan_int(const char16_t*& p, int& value) {
   bool negative = false;
   if (*q == u'+' || *q == u'-') negative = *q++ == u'-';
   if (*q < u'0' || *q > u'9') return false;
+  // Beyond a billion no date is valid any more: the value stops growing there, so it never
+  // wraps into a small number and the date fields can be offset without overflowing.
   long long v = 0;
   while (*q >= u'0' && *q <= u'9') {
-    if (v < 1000000000000LL) v = v * 10 + (*q - u'0');
+    if (v < 1000000000) v = v * 10 + (*q - u'0');
     ++q;
   }
+  if (v > 1000000000) v = 1000000000;
   value = int(negative ? -v : v);
   p = q;
   return true;

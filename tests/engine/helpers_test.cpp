@@ -38,6 +38,9 @@ TEST(Helpers, ParseDateGivesLocalMidnightOrMinusOne) {
   EXPECT_EQ(parse_date(u"2019-3"), parse_date(u"2019-3-0"));
   EXPECT_EQ(parse_date(u"not a date"), -1);
   EXPECT_EQ(parse_date(u""), -1);
+  // Numbers too large for any date never wrap into a small valid one.
+  for (const char16_t* huge : {u"-2147483648-1-1", u"2019-1-4294967297", u"4294969315-1-1", u"2019-99999999999-1"})
+    EXPECT_EQ(parse_date(huge), -1) << u16_to_utf8(huge);
 }
 
 TEST(Helpers, LocalTimeTextPadsAllButTheDay) {
