@@ -2,6 +2,7 @@
 // can be tested natively. They follow the documented behaviour of the Windows calls.
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 
 #include "base/text.h"
@@ -63,4 +64,14 @@ bool read_whole_file(const char16_t* path, std::vector<char>& buffer) {
     return false;
   }
   return true;
+}
+
+// A folder's entries; search patterns are not taken apart on the host (-1).
+int list_directory(const char16_t* path, std::vector<std::u16string>& names) {
+  names.clear();
+  std::error_code ec;
+  std::filesystem::directory_iterator it(std::filesystem::u8path(u16_to_utf8(path)), ec);
+  if (ec) return -1;
+  for (const auto& entry : it) names.push_back(utf8_to_u16(entry.path().filename().string()));
+  return int(names.size());
 }

@@ -44,6 +44,10 @@ enum : int32_t {
 };
 
 extern os_version_record os_version_info;
+// The version as one number, major * 10 + minor (60 for Windows 6.0).
+inline uint32_t os_version_number() {
+  return os_version_info.dwMajorVersion * 10 + os_version_info.dwMinorVersion;
+}
 extern int32_t os_class;
 extern system_info_record system_info;
 extern uint16_t ui_language;

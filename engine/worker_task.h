@@ -10,6 +10,7 @@
 
 using task_callback = int32_t (*)(void* argument);
 
+struct backup_job;
 struct check_status;
 struct scan_progress;
 
@@ -39,6 +40,8 @@ class worker_task_c {
   // The matching exchange for the store's devices with the process-wide matching context,
   // this machine's facts and the settings.
   static worker_task_c init_online_check(check_status* status);
+  // The backup of the job's devices' packages (backup_worker), bound to the backup page's job.
+  static worker_task_c init_backup(backup_job* job);
 
   // Starts the thread. False when it cannot be started: the thread's reference is given back
   // and the task does not read as running.
