@@ -83,7 +83,7 @@ int package_relative_path(const char16_t* path, const char16_t** relative) {
   if (start == std::u16string_view::npos) return -1;
   size_t at = start;
   while (at < p.size() && !is_separator(p[at])) ++at;
-  if (at + 1 >= p.size()) return -1;  // no separator, or nothing after it
+  if (at == start || at + 1 >= p.size()) return -1;  // no folder; no separator or nothing after it
   *relative = path + at + 1;
   return 0;
 }

@@ -156,7 +156,9 @@ TEST(BackupCatalog, WhatLoadingKeepsAndDrops) {
     write_catalog(f, c.text);
     EXPECT_EQ(load_backup_catalog(), c.result);
     ASSERT_EQ(backup_catalog.size(), c.records);
-    if (c.records) EXPECT_EQ(backup_catalog[0].devices.size(), c.devices);
+    if (c.records) {
+      EXPECT_EQ(backup_catalog[0].devices.size(), c.devices);
+    }
   }
   files f;
   EXPECT_EQ(load_backup_catalog(), -1) << "no Backup.dat";

@@ -129,8 +129,8 @@ TEST(Backup, PackagesZippedRecordedAndNotAgain) {
 }
 
 TEST(Backup, FailuresLeaveNoArchiveAndNoRecord) {
-  enum fault { cancelled, package_gone, no_backup_folder, unknown_device };
-  for (fault which : {cancelled, package_gone, no_backup_folder, unknown_device}) {
+  enum fault { cancelled, package_gone, not_creatable, unknown_device };
+  for (fault which : {cancelled, package_gone, not_creatable, unknown_device}) {
     SCOPED_TRACE(int(which));
     files f;
     fs::path pkg = fs_path(f.package(u"cam.inf_1"));
@@ -143,12 +143,16 @@ TEST(Backup, FailuresLeaveNoArchiveAndNoRecord) {
     job.devices = {&cam, &later};
     if (which == cancelled) job.cancel = 1;
     if (which == package_gone) fs::remove_all(pkg);
-    if (which == no_backup_folder) fs::remove_all(fs_path(f.backups));
+    // The archive cannot be created: a folder has its temporary name.
+    if (which == not_creatable) fs::create_directories(fs_path(backup_file_name(backup_list[0]) + u".tmp"));
     device_info stranger{};
     if (which == unknown_device) job.devices.insert(job.devices.begin(), &stranger);
     EXPECT_EQ(backup_worker(job), -1);
-    EXPECT_FALSE(any_temporary(f));
-    if (fs::exists(fs_path(f.backups))) EXPECT_TRUE(fs::is_empty(fs_path(f.backups))) << "later devices are not backed up";
+    if (which != not_creatable) {
+      EXPECT_FALSE(any_temporary(f));
+      EXPECT_TRUE(fs::is_empty(fs_path(f.backups))) << "later devices are not backed up";
+    }
+    EXPECT_FALSE(fs::exists(fs_path(backup_file_name(backup_list[0]))));
     EXPECT_FALSE(fs::exists(fs_path(f.catalog_path())));
   }
 }

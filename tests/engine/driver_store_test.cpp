@@ -40,10 +40,14 @@ TEST(DriverStore, FolderNameAndPlaceInsidePackage) {
     SCOPED_TRACE(u16_to_utf8(c.path));
     char16_t folder[260] = u"stale";
     EXPECT_EQ(package_folder_name(folder, c.path), c.folder ? 0 : -1);
-    if (c.folder) EXPECT_EQ(std::u16string(folder), c.folder);
+    if (c.folder) {
+      EXPECT_EQ(std::u16string(folder), c.folder);
+    }
     const char16_t* relative = nullptr;
     EXPECT_EQ(package_relative_path(c.path, &relative), c.relative ? 0 : -1);
-    if (c.relative) EXPECT_EQ(std::u16string(relative), c.relative);
+    if (c.relative) {
+      EXPECT_EQ(std::u16string(relative), c.relative);
+    }
   }
   // Without a store (a failed start-up) nothing is inside it.
   set_driver_store(u"", u"", nullptr);
