@@ -26,3 +26,5 @@ long memory_registry_key::set(const char16_t* name, uint32_t type, const void* d
   (*values)[name] = value{type, std::vector<uint8_t>(p, p + bytes)};
   return reg_ok;
 }
+
+long memory_registry_key::remove(const char16_t* name) { return values->erase(name) ? reg_ok : reg_not_found; }

@@ -25,6 +25,8 @@ class registry_key {
   // A buffer that is too small gives reg_more_data, and its contents are then undefined.
   virtual long query(const char16_t* name, uint32_t* type, void* data, uint32_t* bytes) = 0;
   virtual long set(const char16_t* name, uint32_t type, const void* data, uint32_t bytes) = 0;
+  // Deletes the value: reg_not_found when there is none.
+  virtual long remove(const char16_t* name) = 0;
 };
 
 // A key in memory. Like the real one, a too small buffer receives the value's first bytes.
@@ -36,6 +38,7 @@ class memory_registry_key : public registry_key {
   };
   long query(const char16_t* name, uint32_t* type, void* data, uint32_t* bytes) override;
   long set(const char16_t* name, uint32_t type, const void* data, uint32_t bytes) override;
+  long remove(const char16_t* name) override;
 
   // Shared with the test that made the key, which keeps looking at it after handing it over.
   std::shared_ptr<std::map<std::u16string, value>> values =

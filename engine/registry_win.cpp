@@ -23,6 +23,7 @@ class windows_registry_key : public registry_key {
   long set(const char16_t* name, uint32_t type, const void* data, uint32_t bytes) override {
     return RegSetValueExW(key_, as_wide(name), 0, type, static_cast<const BYTE*>(data), bytes);
   }
+  long remove(const char16_t* name) override { return RegDeleteValueW(key_, as_wide(name)); }
 
  private:
   HKEY key_;
