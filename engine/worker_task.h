@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "engine/thread.h"
 
@@ -39,6 +40,8 @@ class worker_task_c {
   // The matching exchange for the store's devices with the process-wide matching context,
   // this machine's facts and the settings.
   static worker_task_c init_online_check(check_status* status);
+  // The upload of one enveloped scan report; the thread frees the bytes (made with new).
+  static worker_task_c init_report_upload(std::vector<uint8_t>* report);
 
   // Starts the thread. False when it cannot be started: the thread's reference is given back
   // and the task does not read as running.
