@@ -43,6 +43,8 @@ driver_config_target settings_config_target();
 std::string build_driver_request(const std::vector<device_info>& devices,
                                  const request_client_facts& client);
 
+// The document as the program writes its own: a tab per level, "\n" line breaks, no terminator.
+std::string print_xml(const TiXmlDocument& doc);
 // The strings of a multi-string with a line feed between them; empty when there are none.
 std::u16string joined_lines(const std::u16string& multi);
 // A child element holding the text as one CDATA section; as escaped text when the text holds

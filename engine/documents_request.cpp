@@ -56,9 +56,5 @@ std::string build_driver_request(const std::vector<device_info>& devices,
     if (!compids.empty()) add_cdata(hardware, "compids", compids);
   }
 
-  TiXmlPrinter printer;
-  printer.SetIndent("\t");
-  printer.SetLineBreak("\n");
-  doc.Accept(&printer);
-  return printer.Str();
+  return print_xml(doc);
 }

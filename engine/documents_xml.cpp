@@ -76,3 +76,11 @@ bool parse_network_xml(TiXmlDocument& doc, const char* text, size_t length) {
 bool parse_ansi_xml(TiXmlDocument& doc, const char* text, size_t length) {
   return guarded_parse(doc, text, length, TIXML_ENCODING_LEGACY);
 }
+
+std::string print_xml(const TiXmlDocument& doc) {
+  TiXmlPrinter printer;
+  printer.SetIndent("\t");
+  printer.SetLineBreak("\n");
+  doc.Accept(&printer);
+  return printer.Str();
+}

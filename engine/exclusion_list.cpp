@@ -88,11 +88,7 @@ std::string write_exclusion_list(const exclusion_map& list) {
     add_text(driver, "version", e.version);
     add_text(driver, "date", e.date);
   }
-  TiXmlPrinter printer;
-  printer.SetIndent("\t");
-  printer.SetLineBreak("\n");
-  doc.Accept(&printer);
-  return printer.Str();
+  return print_xml(doc);
 }
 
 bool read_exclusion_list(const char* text, exclusion_map& list) {

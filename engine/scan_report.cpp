@@ -125,11 +125,7 @@ std::string build_scan_report(const driver_group_list_c& groups, const report_co
   for (const device_info& d : store_devices)
     if (d.candidates.empty()) notfound->LinkEndChild(local_element(d));
 
-  TiXmlPrinter printer;
-  printer.SetIndent("\t");
-  printer.SetLineBreak("\n");
-  doc.Accept(&printer);
-  return printer.Str();
+  return print_xml(doc);
 }
 
 std::string build_scan_report(const driver_group_list_c& groups, const report_counts& counts) {
