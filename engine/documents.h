@@ -43,6 +43,14 @@ driver_config_target settings_config_target();
 std::string build_driver_request(const std::vector<device_info>& devices,
                                  const request_client_facts& client);
 
+// The document as the program writes its own: a tab per level, "\n" line breaks, no terminator.
+std::string print_xml(const TiXmlDocument& doc);
+// The strings of a multi-string with a line feed between them; empty when there are none.
+std::u16string joined_lines(const std::u16string& multi);
+// A child element holding the text as one CDATA section; as escaped text when the text holds
+// the section's end marker.
+void add_cdata_text(TiXmlElement* parent, const char* name, const std::string& text);
+
 // Reads the answer (exactly `length` bytes, no terminator needed) into the devices' candidates
 // and applies its config element. False when the document is not whole.
 bool parse_driver_answer(const char* text, size_t length, std::vector<device_info>& devices,
@@ -55,6 +63,10 @@ driver_candidate parse_candidate_item(const TiXmlElement& item);
 // Parses exactly `length` bytes of a text from the network (no terminator needed) into doc;
 // false, with doc left empty, when the elements nest deeper than any service document does.
 bool parse_network_xml(TiXmlDocument& doc, const char* text, size_t length);
+// The same for a document whose texts are in the ANSI code page whatever its declaration
+// says: every byte is read as one character, so that a byte the UTF-8 rules take for the
+// start of a longer character cannot swallow the markup after it.
+bool parse_ansi_xml(TiXmlDocument& doc, const char* text, size_t length);
 
 // False and an all-zero field without a text; else the ANSI text in the field, cut, and true.
 bool copy_answer_text(const char* text, char16_t* field, size_t size);

@@ -4,9 +4,6 @@
 #include "engine/documents.h"
 #include "engine/helpers.h"
 
-namespace {
-
-// The strings of a multi-string with a line feed between them; empty when there are none.
 std::u16string joined_lines(const std::u16string& multi) {
   std::u16string out;
   for (const auto& s : split_multi_string(multi)) {
@@ -16,13 +13,18 @@ std::u16string joined_lines(const std::u16string& multi) {
   return out;
 }
 
-void add_cdata(TiXmlElement* parent, const char* name, const std::u16string& text) {
-  // The service reads the identifiers in the ANSI page, whatever the declaration says.
-  const std::string ansi = u16_to_ansi(text);
+void add_cdata_text(TiXmlElement* parent, const char* name, const std::string& text) {
   // A CDATA section cannot hold its own end marker (a device's serial number may): such a
   // text goes as escaped text, which reads back the same.
-  const bool cdata = ansi.find("]]>") == std::string::npos;
-  parent->LinkEndChild(xml_text_element(name, ansi.c_str(), cdata));
+  const bool cdata = text.find("]]>") == std::string::npos;
+  parent->LinkEndChild(xml_text_element(name, text.c_str(), cdata));
+}
+
+namespace {
+
+// The service reads the identifiers in the ANSI page, whatever the declaration says.
+void add_cdata(TiXmlElement* parent, const char* name, const std::u16string& text) {
+  add_cdata_text(parent, name, u16_to_ansi(text));
 }
 
 }  // namespace
@@ -54,9 +56,5 @@ std::string build_driver_request(const std::vector<device_info>& devices,
     if (!compids.empty()) add_cdata(hardware, "compids", compids);
   }
 
-  TiXmlPrinter printer;
-  printer.SetIndent("\t");
-  printer.SetLineBreak("\n");
-  doc.Accept(&printer);
-  return printer.Str();
+  return print_xml(doc);
 }

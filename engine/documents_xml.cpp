@@ -58,13 +58,29 @@ int nesting_depth(const std::string& s) {
   return deepest;
 }
 
-}  // namespace
-
-bool parse_network_xml(TiXmlDocument& doc, const char* text, size_t length) {
+bool guarded_parse(TiXmlDocument& doc, const char* text, size_t length, TiXmlEncoding encoding) {
   if (!text) return false;
   // The inflated answer has no terminator of its own; the parser needs one.
   const std::string terminated(text, length);
   if (nesting_depth(terminated) > max_xml_depth) return false;
-  doc.Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+  doc.Parse(terminated.c_str(), nullptr, encoding);
   return true;
+}
+
+}  // namespace
+
+bool parse_network_xml(TiXmlDocument& doc, const char* text, size_t length) {
+  return guarded_parse(doc, text, length, TIXML_ENCODING_UNKNOWN);
+}
+
+bool parse_ansi_xml(TiXmlDocument& doc, const char* text, size_t length) {
+  return guarded_parse(doc, text, length, TIXML_ENCODING_LEGACY);
+}
+
+std::string print_xml(const TiXmlDocument& doc) {
+  TiXmlPrinter printer;
+  printer.SetIndent("\t");
+  printer.SetLineBreak("\n");
+  doc.Accept(&printer);
+  return printer.Str();
 }

@@ -156,10 +156,9 @@ const char* os_class_text(int32_t cls, bool is_64) {
   }
 }
 
-const char* os_name_text() {
-  bool is_64 = system_info.wProcessorArchitecture != 0 || process_is_wow64();
-  return os_class_text(os_class, is_64);
-}
+bool system_is_64_bit() { return system_info.wProcessorArchitecture != 0 || process_is_wow64(); }
+
+const char* os_name_text() { return os_class_text(os_class, system_is_64_bit()); }
 
 std::u16string folder_with_backslash(std::u16string folder) {
   if (folder.empty() || folder.back() != u'\\') folder += u'\\';

@@ -109,6 +109,8 @@ const char* os_class_text(int32_t os_class, bool system_is_64_bit);
 const char* os_name_text();
 // Whether the process runs under WOW64 (false where it cannot be asked).
 bool process_is_wow64();
+// A processor other than x86, or a 32-bit process on a 64-bit system.
+bool system_is_64_bit();
 
 // The folder with one trailing backslash (none added when it already ends with one).
 std::u16string folder_with_backslash(std::u16string folder);

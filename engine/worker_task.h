@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "engine/thread.h"
 
@@ -42,6 +43,8 @@ class worker_task_c {
   static worker_task_c init_online_check(check_status* status);
   // The backup of the job's devices' packages (backup_worker), bound to the backup page's job.
   static worker_task_c init_backup(backup_job* job);
+  // The upload of one enveloped scan report; the thread frees the bytes (made with new).
+  static worker_task_c init_report_upload(std::vector<uint8_t>* report);
 
   // Starts the thread. False when it cannot be started: the thread's reference is given back
   // and the task does not read as running.

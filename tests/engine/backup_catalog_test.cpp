@@ -78,7 +78,7 @@ TEST(BackupCatalog, WrittenAndReadBack) {
   const backup_record& r = backup_catalog[0];
   EXPECT_STREQ(r.file, "Cam-1.0.zip");
   local_time_parts now = local_time_now();
-  char today[11];
+  char today[32];
   std::snprintf(today, sizeof today, "%04u-%02u-%02u", unsigned(now.year), unsigned(now.month), unsigned(now.day));
   EXPECT_STREQ(r.date, today);
   ASSERT_EQ(r.devices.size(), 2u);

@@ -7,8 +7,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 void set_env(const char* name, const std::string& value) {
 #if defined(_WIN32)
   _putenv_s(name, value.c_str());
@@ -16,6 +14,8 @@ void set_env(const char* name, const std::string& value) {
   setenv(name, value.c_str(), 1);
 #endif
 }
+
+namespace {
 
 // The JSON string that starts at s[i] (just after the opening quote), unescaped.
 std::string json_string(const std::string& s, size_t i) {

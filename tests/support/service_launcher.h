@@ -49,6 +49,9 @@ std::string service_side_path(const std::filesystem::path& path);
 long long start_service_process(const std::vector<std::string>& args);
 void wait_service_process(long long process);
 
+// Sets a variable of this process's environment.
+void set_env(const char* name, const std::string& value);
+
 // Loopback never goes through a proxy that the machine's environment may name.
 void keep_loopback_off_proxies();
 // A loopback port with nothing listening on it, for "unreachable" (the TCP port multiplexer's,
