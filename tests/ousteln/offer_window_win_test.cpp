@@ -123,7 +123,8 @@ TEST(offer_window, created_centred_with_its_class_title_style_size_and_icon) {
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, 497);
   EXPECT_EQ(r.bottom - r.top, 314);
-  MONITORINFO monitor = {sizeof(monitor)};
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
   EXPECT_NEAR(r.left - work.left, work.right - r.right, 1);
