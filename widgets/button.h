@@ -260,7 +260,7 @@ class link_button_c : public button_c<T> {
 };
 
 // Ousteln's flat button: its rectangle filled in the colour of its state (normal, hover,
-// pressed), the caption centred on one line.
+// pressed), the caption centred on one line, or at the text offsets when both are set.
 template <class T>
 class flat_button_c : public button_c<T> {
  public:
@@ -269,11 +269,15 @@ class flat_button_c : public button_c<T> {
   void draw(HDC dc) override {
     int s = this->state >= 0 && this->state < 3 ? this->state : 0;
     RECT r = this->get_rect();
-    HBRUSH fill = CreateSolidBrush(fill_colours[s]);
-    FillRect(dc, &r, fill);
-    DeleteObject(fill);
+    COLORREF old = SetBkColor(dc, fill_colours[s]);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
     this->apply_text_style(dc);
-    DrawTextW(dc, as_wide(this->text), static_cast<int>(this->text.size()), &r,
-              DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    const wchar_t* caption = as_wide(this->text);
+    int length = static_cast<int>(this->text.size());
+    if (this->text_x >= 0 && this->text_y >= 0)
+      TextOutW(dc, r.left + this->text_x, r.top + this->text_y, caption, length);
+    else
+      DrawTextW(dc, caption, length, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
   }
 };

@@ -60,8 +60,12 @@ void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_g
     DrawTextW(dc, text, -1, &r, DT_SINGLELINE | DT_EXPANDTABS);
     return;
   }
-  for (const wrapped_line& line : plan.lines)
-    TabbedTextOutW(dc, rect.left, line.top, text + line.start, int(line.count), 1, &tabs, rect.left);
+  for (const wrapped_line& line : plan.lines) {
+    // A line feed has no glyph: drawn, it shows as the font's box for a missing character.
+    size_t count = line.count;
+    if (count > 0 && text[line.start + count - 1] == L'\n') --count;
+    TabbedTextOutW(dc, rect.left, line.top, text + line.start, int(count), 1, &tabs, rect.left);
+  }
 }
 
 void add_round_rect_path(Gdiplus::GraphicsPath& path, int diameter, int x, int y, int width, int height) {

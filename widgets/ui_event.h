@@ -19,6 +19,10 @@ class ui_event_c {
   int tracking = 0;
   int handled = 0;
 
+  // A double-click on empty space of a top-level window toggles maximised; T may switch that
+  // off by declaring its own constant of this name.
+  static constexpr bool maximise_on_double_click = true;
+
   virtual ~ui_event_c() { release_items(); }
 
   // Takes ownership.
@@ -109,7 +113,7 @@ class ui_event_c {
       ReleaseCapture();
       SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
     }
-    if (d.toggle_maximise && IsWindow(window)) {
+    if (d.toggle_maximise && T::maximise_on_double_click && IsWindow(window)) {
       WINDOWPLACEMENT placement = {};
       placement.length = sizeof(placement);
       GetWindowPlacement(window, &placement);

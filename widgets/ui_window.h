@@ -65,13 +65,18 @@ class ui_window_c {
   }
 
   void draw_frame(HDC dc, const RECT& client) {
+    frame_round_region(dc, client);
+    draw_title(dc);
+  }
+
+  // The 1-pixel outline of the rounded shape.
+  void frame_round_region(HDC dc, const RECT& client) {
     HRGN region =
         CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, corner_radius, corner_radius);
     if (region) {
       if (window_frame_brush && *window_frame_brush) FrameRgn(dc, region, *window_frame_brush, 1, 1);
       DeleteObject(region);
     }
-    draw_title(dc);
   }
 
   void draw_title(HDC dc) {

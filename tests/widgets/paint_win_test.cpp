@@ -79,6 +79,21 @@ TEST(PaintWin, WrappedTextStaysInsideTheRectangle) {
   EXPECT_TRUE(d.inked(0, 400));
 }
 
+TEST(PaintWin, WrappedTextBreaksAtLineFeedsWithoutDrawingThem) {
+  canvas c(300, 100);
+  HFONT font = CreateFontW(-20, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, 0, 0,
+                           VARIABLE_PITCH, L"Arial");
+  HGDIOBJ old = SelectObject(c.dc(), font);
+  RECT r = {0, 0, 300, 100};
+  draw_wrapped_text(c.dc(), L"ab\ncd", r, 4);
+  SIZE ab;
+  GetTextExtentPoint32W(c.dc(), L"ab", 2, &ab);
+  EXPECT_TRUE(c.inked(ab.cy + 4, 100));             // "cd" on the second line
+  EXPECT_FALSE(c.inked(0, ab.cy, ab.cx + 2, 300));  // nothing after "ab"
+  SelectObject(c.dc(), old);
+  DeleteObject(font);
+}
+
 TEST(PaintWin, SizeProgressFillsItsShareAndFrames) {
   canvas c(200, 20);
   size_progress_c bar;

@@ -1,12 +1,61 @@
-// Build-time generator of the program's PNG resources: png-gen <output folder>.
-// Writes <id>.png for every picture and a stamp file last.
+// Build-time generator of the programs' pictures: png-gen <output folder>.
+// Writes <id>.png for every picture of Vantoril, Ousteln's pictures and icon into the
+// subfolder "ousteln", and a stamp file last.
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 #include "canvas.h"
+#include "ico_writer.h"
 #include "pictures.h"
 #include "png_writer.h"
+
+namespace {
+
+// Written under a temporary name, then moved over the final one.
+bool write_file(const std::string& path, const std::string& bytes) {
+  std::string tmp = path + ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+      std::fprintf(stderr, "png-gen: cannot write %s\n", tmp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::fprintf(stderr, "png-gen: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool write_pictures(const std::vector<picture>& list, const std::string& folder) {
+  for (const picture& p : list) {
+    canvas c(p.width, p.height);
+    int frame_width = p.width / p.frames;
+    for (int f = 0; f < p.frames; ++f) p.paint(c, p.id, f, f * frame_width, frame_width, p.height);
+    if (!p.alpha)  // opaque pictures: no see-through pixel may remain
+      for (size_t i = 3; i < c.px.size(); i += 4) c.px[i] = 255;
+    if (!write_file(folder + "/" + std::to_string(p.id) + ".png",
+                    encode_png(p.width, p.height, c.px, p.alpha)))
+      return false;
+  }
+  return true;
+}
+
+bool write_offer_icon(const std::string& folder) {
+  std::vector<icon_image> images;
+  for (int size : {16, 32, 48}) {
+    canvas c(size, size);
+    paint_offer_icon(c);
+    images.push_back({size, c.px});
+  }
+  return write_file(folder + "/132.ico", encode_ico(images));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -14,28 +63,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string folder = argv[1];
-  for (const picture& p : all_pictures()) {
-    canvas c(p.width, p.height);
-    int frame_width = p.width / p.frames;
-    for (int f = 0; f < p.frames; ++f) p.paint(c, p.id, f, f * frame_width, frame_width, p.height);
-    if (!p.alpha)  // opaque pictures: no see-through pixel may remain
-      for (size_t i = 3; i < c.px.size(); i += 4) c.px[i] = 255;
-    std::string path = folder + "/" + std::to_string(p.id) + ".png";
-    std::string tmp = path + ".tmp";
-    {
-      std::ofstream out(tmp, std::ios::binary);
-      std::string bytes = encode_png(p.width, p.height, c.px, p.alpha);
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      if (!out) {
-        std::fprintf(stderr, "png-gen: cannot write %s\n", tmp.c_str());
-        return 1;
-      }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-      std::fprintf(stderr, "png-gen: cannot write %s\n", path.c_str());
-      return 1;
-    }
-  }
-  std::ofstream(folder + "/stamp") << all_pictures().size() << "\n";
+  std::string offer_folder = folder + "/ousteln";
+  mkdir(offer_folder.c_str(), 0777);  // may exist already
+  if (!write_pictures(all_pictures(), folder) || !write_pictures(offer_pictures(), offer_folder) ||
+      !write_offer_icon(offer_folder))
+    return 1;
+  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 1 << "\n";
   return 0;
 }

@@ -250,6 +250,30 @@ void page_picture(canvas& c, int id, int, int, int w, int h) {
   }
 }
 
+// Ousteln's offer window: a dark upper part for the white title and offer text, a gift at the
+// left of the text, and a light band at the bottom under the dark link text.
+void offer_background(canvas& c, int, int, int, int w, int h) {
+  const int band = 250;
+  c.vgradient(0, 0, w, band, rgb(18, 52, 94), rgb(10, 30, 58));
+  c.rect(0, 0, w, 32, rgb(8, 24, 48));
+  c.rect(0, 32, w, 1, rgb(44, 84, 132));
+  c.vgradient(0, band, w, h - band, rgb(242, 245, 249), rgb(226, 232, 239));
+  c.rect(0, band, w, 1, rgb(200, 208, 218));
+  // Soft light behind the gift.
+  for (int r = 58; r > 0; r -= 6) c.circle(80, 132, r, rgb(60, 110, 170, 14));
+  const colour box = rgb(252, 157, 44), lid = rgb(255, 178, 80), ribbon = rgb(244, 107, 32);
+  c.round_rect(42, 118, 76, 60, 4, box);
+  c.round_rect(36, 100, 88, 22, 4, lid);
+  c.rect(73, 100, 14, 78, ribbon);
+  c.ring(68, 90, 10, 5, ribbon);
+  c.ring(92, 90, 10, 5, ribbon);
+  c.circle(80, 98, 6, ribbon);
+  // A few sparks.
+  c.circle(130, 76, 3, white);
+  c.circle(28, 150, 2, rgb(255, 255, 255, 180));
+  c.circle(124, 190, 2, rgb(255, 255, 255, 160));
+}
+
 void placeholder(canvas& c, int, int, int, int w, int h) {
   c.round_rect(0.5, 0.5, w - 1, h - 1, 4, light_blue);
 }
@@ -287,4 +311,24 @@ const std::vector<picture>& all_pictures() {
       {205, 53, 44, 1, true, page_picture},    {206, 50, 44, 1, true, page_picture},
   };
   return list;
+}
+
+const std::vector<picture>& offer_pictures() {
+  static const std::vector<picture> list = {
+      {129, 120, 20, 3, true, close_button},
+      {130, 498, 314, 1, true, offer_background},
+      {131, 9, 9, 1, true, dot},
+  };
+  return list;
+}
+
+void paint_offer_icon(canvas& c) {
+  double s = c.w;
+  c.round_rect(0.5, 0.5, s - 1, s - 1, s / 6, rgb(252, 157, 44));
+  const colour ink = white;
+  c.rect(int(s * 0.22), int(s * 0.45), int(s * 0.56 + 0.5), int(s * 0.36 + 0.5), ink);
+  c.rect(int(s * 0.16), int(s * 0.32), int(s * 0.68 + 0.5), int(s * 0.14 + 0.5), ink);
+  c.rect(int(s * 0.45), int(s * 0.32), int(s * 0.1 + 0.5), int(s * 0.49 + 0.5), rgb(244, 107, 32));
+  c.ring(s * 0.38, s * 0.24, s * 0.08, s * 0.05, ink);
+  c.ring(s * 0.62, s * 0.24, s * 0.08, s * 0.05, ink);
 }

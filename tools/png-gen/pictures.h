@@ -16,3 +16,8 @@ struct picture {
 };
 
 const std::vector<picture>& all_pictures();
+
+// Ousteln's pictures: numbers of its own program, so they go to a folder of their own.
+const std::vector<picture>& offer_pictures();
+// Ousteln's program icon, drawn into a square canvas of any size.
+void paint_offer_icon(canvas& c);

@@ -1,0 +1,230 @@
+#include "ousteln/offer_window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "framework/gdi.h"
+#include "widgets/ui_fonts.h"
+
+namespace {
+
+struct offer_fonts {
+  offer_fonts() {
+    create_offer_brushes();
+    create_offer_fonts();
+  }
+  ~offer_fonts() { delete_ui_objects(); }
+};
+
+// Closing the window posts WM_QUIT; a later loop of this test program must not see it.
+void drop_quit() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+int pages_opened = 0;
+HWND opened_for = nullptr;
+void counting_opener(HWND window) {
+  ++pages_opened;
+  opened_for = window;
+}
+
+LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+void click(HWND window, int x, int y) {
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, at(x, y));
+}
+
+// Runs the program's window and loop; `script` is called every few milliseconds with the
+// window and the tick number until the window is gone. A window still open after 400 ticks
+// is closed and counted as a failure.
+struct scripted_run {
+  static std::function<void(HWND, int)> script;
+  static int tick;
+  static bool timed_out;
+
+  static BOOL CALLBACK find(HWND window, LPARAM found) {
+    wchar_t name[32];
+    if (GetClassNameW(window, name, 32) && lstrcmpW(name, L"MainWindow") == 0) {
+      *reinterpret_cast<HWND*>(found) = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&window));
+    if (!window) return;
+    if (++tick > 400) {
+      timed_out = true;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      return;
+    }
+    script(window, tick);
+  }
+  static int run(std::function<void(HWND, int)> s) {
+    script = std::move(s);
+    tick = 0;
+    timed_out = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, on_timer);
+    int result = run_offer_window(SW_SHOWNORMAL, counting_opener);
+    KillTimer(nullptr, timer);
+    drop_quit();
+    return result;
+  }
+};
+std::function<void(HWND, int)> scripted_run::script;
+int scripted_run::tick;
+bool scripted_run::timed_out;
+
+COLORREF pixel(HWND window, int x, int y) {
+  void* bits = nullptr;
+  int width = 0;
+  HBITMAP picture = print_client(window, &bits, &width);
+  const unsigned char* p = static_cast<const unsigned char*>(bits) + (y * width + x) * 4;
+  COLORREF c = RGB(p[2], p[1], p[0]);
+  DeleteObject(picture);
+  return c;
+}
+
+SIZE text_size(HFONT font, const wchar_t* text) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return size;
+}
+
+}  // namespace
+
+TEST(offer_window, created_centred_with_its_class_title_style_size_and_icon) {
+  offer_fonts fonts;
+  main_window_c w;
+  HWND window = w.create_offer_window();
+  ASSERT_TRUE(window);
+  wchar_t text[64];
+  GetClassNameW(window, text, 64);
+  EXPECT_STREQ(text, L"MainWindow");
+  GetWindowTextW(window, text, 64);
+  EXPECT_STREQ(text, L"Vantoril - Uninstall");
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), 0x860A0000u);
+  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE), 0);
+  DWORD class_style = static_cast<DWORD>(GetClassLongW(window, GCL_STYLE));
+  DWORD wanted = CS_DROPSHADOW | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  EXPECT_EQ(class_style & wanted, wanted);
+
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.right - r.left, 497);
+  EXPECT_EQ(r.bottom - r.top, 314);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_NEAR(r.left - work.left, work.right - r.right, 1);
+  EXPECT_NEAR(r.top - work.top, work.bottom - r.bottom, 1);
+
+  EXPECT_TRUE(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+  DestroyWindow(window);
+  drop_quit();
+}
+
+TEST(offer_window, link_spans_its_widest_and_tallest_text_style) {
+  offer_fonts fonts;
+  main_window_c w;
+  ASSERT_TRUE(w.create_offer_window());
+  const wchar_t* caption = L"No, Continue Uninstall";
+  SIZE normal = text_size(font_normal_11, caption), underlined = text_size(font_underline_11, caption);
+  RECT r = w.continue_link->get_rect();
+  EXPECT_EQ(r.left, 42);
+  EXPECT_EQ(r.top, 262);
+  EXPECT_EQ(r.right, 42 + std::max(normal.cx, underlined.cx));
+  EXPECT_EQ(r.bottom, 262 + std::max(normal.cy, underlined.cy));
+  EXPECT_TRUE(w.continue_link->hit_test(42, 262));
+  EXPECT_FALSE(w.continue_link->hit_test(41, 262));
+  EXPECT_FALSE(w.continue_link->hit_test(r.right, r.bottom - 1));
+  w.destroy_window();
+  drop_quit();
+}
+
+TEST(offer_window, paints_background_frame_and_button_colour_of_each_state) {
+  offer_fonts fonts;
+  main_window_c w;
+  w.open_page = counting_opener;
+  pages_opened = 0;
+  HWND window = w.create_offer_window();
+  ASSERT_TRUE(window);
+  ShowWindow(window, SW_SHOWNORMAL);
+  // A corner of the button, clear of its caption.
+  const int bx = 252, by = 227;
+  EXPECT_EQ(pixel(window, bx, by), 0x2C9DFCu);
+  SendMessageW(window, WM_MOUSEMOVE, 0, at(300, 250));
+  EXPECT_EQ(pixel(window, bx, by), 0x206BF4u);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(300, 250));
+  EXPECT_EQ(pixel(window, bx, by), 0x2C9DFCu);
+  SendMessageW(window, WM_LBUTTONUP, 0, at(300, 250));
+  EXPECT_EQ(pages_opened, 1);
+  SendMessageW(window, WM_MOUSEMOVE, 0, at(200, 150));
+  EXPECT_EQ(pixel(window, bx, by), 0x2C9DFCu);
+
+  // The picture is drawn (not the white ground) and framed in the frame brush's colour.
+  EXPECT_NE(pixel(window, 300, 150), RGB(255, 255, 255));
+  EXPECT_EQ(pixel(window, 0, 150), RGB(127, 140, 141));
+
+  // A double-click on empty space does not maximise this window.
+  SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at(200, 150));
+  EXPECT_FALSE(IsZoomed(window));
+  w.destroy_window();
+  drop_quit();
+}
+
+TEST(offer_window, each_way_of_closing_ends_the_loop_with_0) {
+  offer_fonts fonts;
+  const struct {
+    const char* way;
+    void (*close)(HWND);
+  } ways[] = {
+      {"close button", [](HWND w) { click(w, 497 - 20, 10); }},
+      {"link", [](HWND w) { click(w, 50, 268); }},
+      {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    pages_opened = 0;
+    int result = scripted_run::run([&](HWND w, int tick) {
+      if (tick == 1) way.close(w);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(scripted_run::timed_out);
+    EXPECT_EQ(pages_opened, 0);
+  }
+}
+
+TEST(offer_window, get_it_now_twice_opens_the_page_twice_and_stays_open) {
+  offer_fonts fonts;
+  pages_opened = 0;
+  opened_for = nullptr;
+  HWND shown = nullptr;
+  bool open_after_clicks = false;
+  int result = scripted_run::run([&](HWND w, int tick) {
+    shown = w;
+    if (tick == 1) {
+      click(w, 300, 250);
+      click(w, 300, 250);
+    } else if (tick == 5) {
+      open_after_clicks = IsWindowVisible(w) != FALSE;
+      PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(scripted_run::timed_out);
+  EXPECT_TRUE(open_after_clicks);
+  EXPECT_EQ(pages_opened, 2);
+  EXPECT_EQ(opened_for, shown);
+}
