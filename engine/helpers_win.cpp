@@ -17,7 +17,9 @@ int64_t make_local_time64(int year_since_1900, int month0, int day) {
   t.tm_mon = month0;
   t.tm_mday = day;
   t.tm_isdst = 0;
-  return _mktime64(&t);
+  // Windows refuses dates after the year 3000; not every runtime does, so the range is ours.
+  const int64_t v = _mktime64(&t);
+  return v < 0 || v > 32535215999LL ? -1 : v;
 }
 
 local_time_parts local_time_now() {

@@ -144,6 +144,7 @@ TEST_F(BackupWin, PackageOfTheOlderStoreBackedUpIntoAnArchive) {
                        {u"DriverDesc", u"Fake Camera: Driver"},
                        {u"DriverVersion", u"2.3.4.5"},
                        {u"DriverDate", u"3-14-2019"},
+                       {u"MatchingDeviceId", u"usb\\vid_7a01&pid_00b1"},
                        {u"ProviderName", u"FakeVendor"}};
   fx.add_device(cam);
   ASSERT_EQ(create_device_store(), 0);
