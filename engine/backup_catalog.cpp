@@ -99,7 +99,8 @@ int load_backup_catalog() {
       !read_whole_file(app_settings.backup_catalog_path, bytes))
     return -1;
   TiXmlDocument doc;
-  if (!parse_network_xml(doc, bytes.data(), bytes.size() - 1) || doc.Error()) return -1;
+  // The texts are in the ANSI page whatever the declaration says: read byte by byte.
+  if (!parse_ansi_xml(doc, bytes.data(), bytes.size() - 1) || doc.Error()) return -1;
   const TiXmlElement* root = doc.RootElement();
   if (!root || !root->FirstChildElement("driver")) return -1;
   std::vector<backup_record> records;

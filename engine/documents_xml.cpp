@@ -60,9 +60,12 @@ int nesting_depth(const std::string& s) {
 
 bool guarded_parse(TiXmlDocument& doc, const char* text, size_t length, TiXmlEncoding encoding) {
   if (!text) return false;
-  // The inflated answer has no terminator of its own; the parser needs one.
-  const std::string terminated(text, length);
+  // The inflated answer has no terminator of its own; the parser needs one. It needs more
+  // than one: a multi-byte UTF-8 lead byte at the very end makes it step up to three bytes
+  // at once, over a single terminator and on into whatever memory follows.
+  std::string terminated(text, length);
   if (nesting_depth(terminated) > max_xml_depth) return false;
+  terminated.append(8, '\0');
   doc.Parse(terminated.c_str(), nullptr, encoding);
   return true;
 }

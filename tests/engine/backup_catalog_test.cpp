@@ -21,6 +21,11 @@ void put_archive(const files& f, const std::u16string& name) {
 
 void write_catalog(const files& f, const std::string& text) { write_file_bytes(fs_path(f.catalog_path()), text); }
 
+// The text with its first `what` replaced by `with`.
+std::string replaced(std::string text, const std::string& what, const std::string& with) {
+  return text.replace(text.find(what), what.size(), with);
+}
+
 std::string device_xml(const std::string& id, const std::string& skip = "") {
   std::string out = "<device>";
   for (const char* name : {"id", "desc", "class", "class_image", "manu", "name", "version", "date"}) {
@@ -141,6 +146,9 @@ TEST(BackupCatalog, WhatLoadingKeepsAndDrops) {
       {"no date", catalog_xml("<driver><file>A-1.0.zip</file><devices>" + device_xml("A\\1") + "</devices></driver>"),
        0, 0, 0},
       {"a file outside the folder", catalog_xml(record_xml("..\\backup\\A-1.0.zip", device_xml("A\\1"))), 0, 0, 0},
+      {"a plain text ending in a letter outside ASCII",
+       catalog_xml(record_xml("A-1.0.zip", replaced(device_xml("A\\1"), "<![CDATA[A\\1]]>", "A\\1 ]]&gt; \xE9"))), 0, 1,
+       1},
       {"the same file twice", catalog_xml(a + record_xml("A-1.0.zip", device_xml("A\\1") + device_xml("A\\2"))), 0, 1, 1},
       {"no driver element", catalog_xml("<other/>"), -1, 1, 1},
       {"not XML", "<Vantoril><driver>", -1, 1, 1},
