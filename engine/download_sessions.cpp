@@ -1,7 +1,5 @@
 #include "engine/download_sessions.h"
 
-#include <md5.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -39,21 +37,10 @@ std::string_view address_extension(std::string_view address) {
 bool md5_of_file(const char16_t* path, std::string& hex) {
   FILE* f = open_file_u16(path, "rb");
   if (!f) return false;
-  MD5_CTX ctx;
-  MD5Init(&ctx);
-  unsigned char block[16384];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) MD5Update(&ctx, block, n);
-  bool ok = !std::ferror(f);
+  char digest[33];
+  const bool ok = md5_stream_hex(f, digest) == 0;
   std::fclose(f);
-  unsigned char digest[16];
-  MD5Final(digest, &ctx);
-  static const char digits[] = "0123456789abcdef";
-  hex.clear();
-  for (unsigned char b : digest) {
-    hex += digits[b >> 4];
-    hex += digits[b & 15];
-  }
+  hex = ok ? digest : "";
   return ok;
 }
 

@@ -64,21 +64,25 @@ void md5_text_hex(const char* text, char out[33]) {
   hex_digest(ctx, out);
 }
 
+int md5_stream_hex(std::FILE* f, char out[33]) {
+  MD5_CTX ctx;
+  MD5Init(&ctx);
+  unsigned char block[16384];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0) MD5Update(&ctx, block, n);
+  // A read that failed part-way is no digest of the file.
+  if (std::ferror(f)) return -1;
+  hex_digest(ctx, out);
+  return 0;
+}
+
 int md5_file_hex(const char* path, char out[33]) {
   // Our own binary read loop: the library's file digest opens files in text mode on Windows.
   FILE* f = std::fopen(path, "rb");
   if (!f) return -1;
-  MD5_CTX ctx;
-  MD5Init(&ctx);
-  unsigned char block[1024];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) MD5Update(&ctx, block, n);
-  // A read that failed part-way is no digest of the file.
-  bool failed = std::ferror(f) != 0;
+  const int result = md5_stream_hex(f, out);
   std::fclose(f);
-  if (failed) return -1;
-  hex_digest(ctx, out);
-  return 0;
+  return result;
 }
 
 int64_t parse_date(const char16_t* text) {

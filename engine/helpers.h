@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@ class TiXmlElement;
 void md5_text_hex(const char* text, char out[33]);
 // 0 with the digest of the file's bytes, -1 when it cannot be opened.
 int md5_file_hex(const char* path, char out[33]);
+// The same for the rest of an open file; -1 when reading it fails.
+int md5_stream_hex(std::FILE* f, char out[33]);
 
 // The file's size (low 32 bits); 0 when it cannot be opened or measured.
 uint32_t file_size(const char16_t* path);
