@@ -23,3 +23,14 @@ else()
     add_link_options(${sanitizers})
   endif()
 endif()
+
+# Compiler cache where the machine has one: paths under the checkout's parent folder are
+# hashed as relative ones, so checkouts side by side share their objects.
+find_program(VANTORIL_CCACHE ccache)
+if(VANTORIL_CCACHE AND NOT VANTORIL_FUZZ)
+  get_filename_component(checkouts "${PROJECT_SOURCE_DIR}" DIRECTORY)
+  set(launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${checkouts} CCACHE_NOHASHDIR=1
+      CCACHE_SLOPPINESS=time_macros ${VANTORIL_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${launcher})
+endif()

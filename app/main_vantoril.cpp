@@ -1,0 +1,4 @@
+// Vantoril's process entry.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }

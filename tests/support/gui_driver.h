@@ -1,0 +1,70 @@
+// Windows only, tests: drives windows of the test's own thread the way a user would, and reads
+// back what they show. Every window, page, dialog and row test is written against it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/gdi.h"
+
+namespace gui {
+
+// Dispatches this thread's messages until `done` holds (true) or `ms` have passed (false).
+// `done` is checked before the first message and after every batch.
+bool pump_until(const std::function<bool()>& done, DWORD ms = 5000);
+// Dispatches this thread's messages for `ms`.
+void pump_for(DWORD ms);
+// Removes a WM_QUIT left in this thread's queue (a window that posted it on destruction).
+void drop_quit_message();
+
+// Posts a left click (move, down, up) at a point of `window`'s client area.
+void click_at(HWND window, int x, int y);
+void double_click_at(HWND window, int x, int y);
+void right_click_at(HWND window, int x, int y);
+// Moves the pointer over a point of the client area (WM_MOUSEMOVE only).
+void hover_at(HWND window, int x, int y);
+// Posts a key press (down and up) to `window`.
+void press_key(HWND window, UINT virtual_key);
+
+// The first window of this thread, top-level or child, of class `class_name` (and title when
+// given); null when none.
+HWND find_window(const wchar_t* class_name, const wchar_t* title = nullptr);
+// The first visible top-level window of this thread other than `except`; null when none.
+HWND find_popup(HWND except = nullptr);
+std::wstring window_text(HWND window);
+RECT client_rect(HWND window);
+// The window's rectangle in its parent's client coordinates (screen for top-level windows).
+RECT rect_in_parent(HWND window);
+
+// Saves a window's client area as a 24-bit BMP (for screenshots to look at).
+bool save_bmp(HWND window, const std::wstring& path);
+
+}  // namespace gui
+
+// A window's client area rendered through WM_PRINTCLIENT, read as 0xRRGGBB.
+struct rendered {
+  explicit rendered(HWND window) { bitmap = print_client(window, &bits, &width, &height); }
+  ~rendered() { DeleteObject(bitmap); }
+  rendered(const rendered&) = delete;
+  rendered& operator=(const rendered&) = delete;
+  unsigned at(int x, int y) const {
+    return static_cast<const unsigned*>(bits)[y * width + x] & 0xFFFFFF;
+  }
+  bool any(int x0, int y0, int x1, int y1, unsigned colour) const {
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (at(x, y) == colour) return true;
+    return false;
+  }
+  bool all(unsigned colour) const { return !any_other(colour); }
+  bool any_other(unsigned colour) const {
+    for (int i = 0; i < width * height; ++i)
+      if ((static_cast<const unsigned*>(bits)[i] & 0xFFFFFF) != colour) return true;
+    return false;
+  }
+  HBITMAP bitmap;
+  void* bits = nullptr;
+  int width = 0, height = 0;
+};
