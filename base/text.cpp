@@ -26,15 +26,6 @@ bool equal_ci_ascii(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::u16string path_join(std::u16string_view folder, std::u16string_view name) {
-  while (!name.empty() && name.front() == u'\\') name.remove_prefix(1);
-  std::u16string out(folder);
-  if (out.empty()) return std::u16string(name);
-  if (out.back() != u'\\') out += u'\\';
-  out += name;
-  return out;
-}
-
 template <typename C>
 static size_t copy_cut_impl(C* field, size_t capacity, std::basic_string_view<C> text) {
   if (capacity == 0) return 0;

@@ -19,8 +19,9 @@ bool equal_ci(std::u16string_view a, std::u16string_view b);
 bool contains_ci(std::u16string_view haystack, std::u16string_view needle);
 bool equal_ci_ascii(std::string_view a, std::string_view b);
 
-// Joins a folder and a name with exactly one backslash between them.
-std::u16string path_join(std::u16string_view folder, std::u16string_view name);
+// path_join and the other path rules live in base/path.h; included here for the callers
+// that found them in this header.
+#include "base/path.h"
 
 // Copies into a fixed-capacity field, cut so that the terminator fits; returns the length copied.
 size_t copy_cut(char16_t* field, size_t capacity, std::u16string_view text);

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/backup.h"
 #include "engine/device_info.h"
@@ -175,8 +176,7 @@ int add_backup_record(const char16_t* archive_path, const backup_entry& entry) {
   std::snprintf(r.date, sizeof r.date, "%04u-%02u-%02u", unsigned(now.year) % 10000, unsigned(now.month) % 100,
                 unsigned(now.day) % 100);
   std::u16string_view path(archive_path ? archive_path : u"");
-  size_t slash = path.find_last_of(u"\\/");
-  copy_cut(r.file, u16_to_ansi(slash == std::u16string_view::npos ? path : path.substr(slash + 1)));
+  copy_cut(r.file, u16_to_ansi(path.substr(last_path_separator(path) + 1)));  // npos + 1 == 0
   for (device_info* info : entry.devices) {
     backup_device d;
     std::memset(&d, 0, sizeof d);

@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/helpers.h"
 #include "engine/settings.h"
@@ -88,7 +89,7 @@ std::u16string download_file_name(const char* address) {
 int probe_download_files(const std::u16string& partial_path) {
   if (download_file_exists(partial_path.c_str())) return 1;
   size_t dot = partial_path.find_last_of(u'.');
-  size_t slash = partial_path.find_last_of(u'\\');
+  size_t slash = last_path_separator(partial_path);
   if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) return -1;
   return download_file_exists(partial_path.substr(0, dot).c_str()) ? 0 : -1;
 }

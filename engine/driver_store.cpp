@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/dir_walker.h"
 #include "engine/helpers.h"
@@ -13,16 +14,14 @@ std::map<std::string, std::u16string> drvstore_inf_map;
 
 namespace {
 
-bool is_separator(char16_t c) { return c == u'\\' || c == u'/'; }
-
 // Where the package folder's name starts inside a path of the store, or npos. An unset root
 // holds nothing, and a path that only begins like the root (FileRepositoryOld\...) is not in it.
 size_t package_start(std::u16string_view path) {
   std::u16string_view root(driver_store_root);
   if (root.empty() || path.size() <= root.size() || !equal_ci(path.substr(0, root.size()), root))
     return std::u16string_view::npos;
-  if (is_separator(root.back())) return root.size();
-  return is_separator(path[root.size()]) ? root.size() + 1 : std::u16string_view::npos;
+  if (is_path_separator(root.back())) return root.size();
+  return is_path_separator(path[root.size()]) ? root.size() + 1 : std::u16string_view::npos;
 }
 
 // The MD5 of a file's bytes, opened by its path in the ANSI code page.
@@ -70,7 +69,7 @@ int package_folder_name(char16_t out[260], const char16_t* path) {
   size_t start = package_start(p);
   if (start == std::u16string_view::npos) return -1;
   size_t end = start;
-  while (end < p.size() && !is_separator(p[end])) ++end;
+  while (end < p.size() && !is_path_separator(p[end])) ++end;
   if (end == start) return -1;  // root\\...: no folder named
   copy_cut(out, 260, p.substr(start, end - start));
   return 0;
@@ -82,7 +81,7 @@ int package_relative_path(const char16_t* path, const char16_t** relative) {
   size_t start = package_start(p);
   if (start == std::u16string_view::npos) return -1;
   size_t at = start;
-  while (at < p.size() && !is_separator(p[at])) ++at;
+  while (at < p.size() && !is_path_separator(p[at])) ++at;
   if (at == start || at + 1 >= p.size()) return -1;  // no folder; no separator or nothing after it
   *relative = path + at + 1;
   return 0;

@@ -116,21 +116,6 @@ std::u16string format_local_time(const local_time_parts& t) {
 
 std::u16string local_time_text() { return format_local_time(local_time_now()); }
 
-std::u16string parent_folder(std::u16string_view path) {
-  if (path.size() <= 1) {
-    if (path.empty() || path[0] == u'\\' || path[0] == u'/') return std::u16string(path);
-    return u".";
-  }
-  auto is_sep = [](char16_t c) { return c == u'\\' || c == u'/'; };
-  size_t end = path.size();
-  if (is_sep(path[end - 1])) --end;  // one trailing separator is ignored
-  for (size_t i = end; i-- > 1;) {
-    if (is_sep(path[i])) return std::u16string(path.substr(0, i));
-  }
-  if (is_sep(path[0])) return std::u16string(path.substr(0, 1));
-  return u".";
-}
-
 std::optional<std::string> trim_chars(std::string_view set, const char* text) {
   if (!text) return std::nullopt;
   std::string_view s(text);
@@ -143,9 +128,8 @@ std::optional<std::string> trim_chars(std::string_view set, const char* text) {
 }
 
 bool names_match(std::u16string_view a, std::u16string_view b) {
-  // An empty text is found in nothing (as StrStrIW answers): an empty provider name must not
-  // match every maker.
-  return equal_ci(a, b) || (!b.empty() && contains_ci(a, b)) || (!a.empty() && contains_ci(b, a));
+  // An empty text is contained in every text, so an empty provider or maker matches any name.
+  return equal_ci(a, b) || contains_ci(a, b) || contains_ci(b, a);
 }
 
 TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata) {

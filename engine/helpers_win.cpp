@@ -8,6 +8,7 @@
 #include <tinyxml.h>
 
 #include "base/text.h"
+#include "base/web_page.h"
 #include "base/wide.h"
 #include "engine/helpers.h"
 
@@ -54,14 +55,7 @@ bool url_escape(const char* url, char out[1025]) {
 }
 
 void open_url(const char16_t* url, void* owner_window) {
-  HWND owner = static_cast<HWND>(owner_window);
-  auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, nullptr, as_wide(url), nullptr, nullptr, SW_SHOW));
-  if (result > 32) return;
-  WCHAR browser[MAX_PATH] = L"";
-  DWORD n = GetEnvironmentVariableW(L"PROGRAMFILES", browser, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) browser[0] = 0;
-  PathAppendW(browser, L"Internet Explorer\\iexplore.exe");
-  ShellExecuteW(owner, nullptr, browser, as_wide(url), nullptr, SW_SHOW);
+  open_web_page(url, owner_window);
 }
 
 int list_directory(const char16_t* path, std::vector<std::u16string>& names) {

@@ -1,17 +1,10 @@
 #include "engine/install_jobs.h"
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/settings.h"
 
 namespace {
-
-bool is_separator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-size_t file_name_start(std::u16string_view path) {
-  size_t i = path.size();
-  while (i > 0 && !is_separator(path[i - 1]) && path[i - 1] != u':') --i;
-  return i;
-}
 
 std::u16string quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
@@ -103,11 +96,11 @@ const char16_t* installer_name(bool x86_processor, bool wow64) {
 }
 
 bool is_safe_relative_path(std::u16string_view path) {
-  if (path.empty() || is_separator(path[0]) || path.find(u':') != std::u16string_view::npos) return false;
+  if (path.empty() || is_path_separator(path[0]) || path.find(u':') != std::u16string_view::npos) return false;
   size_t i = 0;
   while (i <= path.size()) {
     size_t end = i;
-    while (end < path.size() && !is_separator(path[end])) ++end;
+    while (end < path.size() && !is_path_separator(path[end])) ++end;
     std::u16string_view part = path.substr(i, end - i);
     i = end + 1;
     if (part.empty()) continue;
@@ -119,9 +112,17 @@ bool is_safe_relative_path(std::u16string_view path) {
 }
 
 std::u16string_view inf_folder_part(std::u16string_view inf_path) {
-  size_t i = inf_path.size();
-  while (i > 0 && !is_separator(inf_path[i - 1])) --i;
-  return i == 0 ? std::u16string_view() : inf_path.substr(0, i - 1);
+  return folder_part(inf_path);
+}
+
+int32_t run_install_job(const install_job& job, const install_steps& steps) {
+  if (steps.install(job) >= 0) return 0;
+  if (equal_ci(get_file_extension(job.package_path), u".exe") &&
+      (job.md5_verified || steps.trusted(job.package_path)) && steps.start_program(job.package_path))
+    return 0;
+  // Nothing was installed: never silently, the user can still install the package by hand.
+  steps.manual(job);
+  return -1;
 }
 
 bool is_setup_program_name(std::u16string_view name) {

@@ -15,8 +15,11 @@ struct install_job {
   int32_t not_all_present = 0;  // 1: some device of the group is not present
   int32_t force = 0;            // 1 adds /F to the installer's command line
   std::set<std::u16string> wanted_infs;  // INF paths relative to the package's root
-  // Set by the download when the package's MD5 matched the candidate's: only then, or when
-  // its signature is trusted, is a setup program of the package started.
+  // The package's own setup program (an ".exe" package itself, or a setup program inside it)
+  // is started only when this is set or the program's signature is trusted. The download
+  // sets it when the finished file's MD5 equals the one the service gave for the candidate;
+  // a package that was never checked keeps false. A refused program leaves the user the
+  // manual way: the "manually_install_notify" message and Explorer showing the package.
   bool md5_verified = false;
   // The top-level window, taken on the user-interface thread: a worker thread has no active
   // window, so the job's messages would otherwise not be modal to the main window.
@@ -56,6 +59,17 @@ int32_t restore_entry(void* job);    // restore_job*
 int32_t uninstall_driver(void* job);  // uninstall_job*
 
 int32_t install_driver_package(const install_job& job);
+
+// The steps of install_entry, so its decisions can be followed without Windows.
+struct install_steps {
+  int32_t (*install)(const install_job&);           // extract and install; 0 or more when done
+  bool (*trusted)(const std::u16string& program);   // the program's signature is trusted
+  bool (*start_program)(const std::u16string& program);
+  void (*manual)(const install_job&);              // the message, then Explorer on the package
+};
+// Installs the package; when that fails, starts an ".exe" package itself if it may run, and
+// otherwise (or when it cannot start) tells the user to install it by hand. 0 or -1.
+int32_t run_install_job(const install_job& job, const install_steps& steps);
 int32_t run_extractor(const std::u16string& archive, const std::u16string& folder);
 int32_t run_dpinst(int32_t not_all_present, const std::u16string& folder, int32_t force);
 int32_t run_setup_program(const std::u16string& folder);

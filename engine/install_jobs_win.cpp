@@ -214,24 +214,28 @@ int32_t install_driver_package(const install_job& job) {
   return run_setup_program(folder);
 }
 
-int32_t install_entry(void* argument) {
-  const install_job& job = *static_cast<const install_job*>(argument);
-  if (install_driver_package(job) >= 0) return 0;
-  if (!equal_ci(get_file_extension(job.package_path), u".exe")) {
-    show_message(job.owner_window, 0, "manually_install_notify");
-    const job_bindings& b = current_job_bindings();
-    if (b.show_in_explorer) {
-      b.show_in_explorer(job.owner_window, job.package_path.c_str());
-    } else {
-      std::u16string parameters = explorer_select_parameters(job.package_path);
-      if (!parameters.empty())
-        ShellExecuteW(static_cast<HWND>(job.owner_window), nullptr, L"explorer.exe", as_wide(parameters), nullptr,
-                      SW_SHOW);
-    }
-    return -1;
+namespace {
+
+// The manual way: the message, then Explorer with the package selected.
+void show_manual_install(const install_job& job) {
+  show_message(job.owner_window, 0, "manually_install_notify");
+  const job_bindings& b = current_job_bindings();
+  if (b.show_in_explorer) {
+    b.show_in_explorer(job.owner_window, job.package_path.c_str());
+    return;
   }
-  if (!setup_program_allowed(job.package_path, job.md5_verified)) return -1;
-  return start_setup_program(job.package_path) ? 0 : -1;
+  std::u16string parameters = explorer_select_parameters(job.package_path);
+  if (!parameters.empty())
+    ShellExecuteW(static_cast<HWND>(job.owner_window), nullptr, L"explorer.exe", as_wide(parameters), nullptr,
+                  SW_SHOW);
+}
+
+}  // namespace
+
+int32_t install_entry(void* argument) {
+  const install_steps steps{install_driver_package, [](const std::u16string& p) { return is_trusted_file(p) == 0; },
+                            start_setup_program, show_manual_install};
+  return run_install_job(*static_cast<const install_job*>(argument), steps);
 }
 
 int32_t restore_entry(void* argument) {

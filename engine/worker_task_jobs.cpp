@@ -1,5 +1,6 @@
 #include <string>
 
+#include "base/path.h"
 #include "engine/device_store.h"
 #include "engine/engine_errors.h"
 #include "engine/history.h"
@@ -11,9 +12,8 @@ namespace {
 
 // The folder of the running program, where history.dat is kept; "" when its path is unknown.
 std::u16string program_folder() {
-  std::u16string path(exe_path);
-  size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+  std::u16string_view path(exe_path);
+  return std::u16string(path.substr(0, last_path_separator(path) + 1));  // npos + 1 == 0
 }
 
 }  // namespace

@@ -153,17 +153,7 @@ void main_window_c::on_get_it_now() {
 void main_window_c::on_close_clicked() { DestroyWindow(handle()); }
 
 void open_offer_page(HWND window) {
-  const std::u16string address = offer_page_address();
-  auto opened = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(window, nullptr, as_wide(address), nullptr, nullptr, SW_SHOW));
-  if (opened > 32) return;
-  // No handler for web addresses: start the browser that every Windows has.
-  wchar_t program_files[MAX_PATH] = {};
-  DWORD length = GetEnvironmentVariableW(L"PROGRAMFILES", program_files, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  const std::u16string browser = fallback_browser_path(as_u16(program_files));
-  if (browser.empty()) return;
-  ShellExecuteW(window, nullptr, as_wide(browser), as_wide(address), nullptr, SW_SHOW);
+  open_web_page(offer_page_address().c_str(), window);
 }
 
 int run_offer_window(int show_command, page_opener opener) {

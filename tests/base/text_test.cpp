@@ -42,14 +42,6 @@ TEST(Text, CaseInsensitiveCompares) {
   EXPECT_TRUE(equal_ci_ascii("Vantoril.EXE", "vantoril.exe"));
 }
 
-TEST(Text, PathJoinPutsExactlyOneBackslash) {
-  EXPECT_EQ(path_join(u"C:\\a", u"b.inf"), u"C:\\a\\b.inf");
-  EXPECT_EQ(path_join(u"C:\\a\\", u"b.inf"), u"C:\\a\\b.inf");
-  EXPECT_EQ(path_join(u"C:\\a\\", u"\\b.inf"), u"C:\\a\\b.inf");
-  EXPECT_EQ(path_join(u"C:\\a", u"\\\\b"), u"C:\\a\\b");
-  EXPECT_EQ(path_join(u"", u"b"), u"b");
-}
-
 TEST(Text, CopyCutKeepsRoomForTheTerminator) {
   char16_t field[4];
   EXPECT_EQ(copy_cut(field, u"abcdef"), 3u);

@@ -100,7 +100,11 @@ TEST(DriverGroups, UnmatchedWhenThePackageDoesNotFitTheInstalledDriver) {
       {u"Acme", u"Globex", 1, 1, 1},
       {u"Acme", u"Acme", 0, 1, 1},
       {u"Acme", u"Globex", 1, 0, 0},  // up to date: never unmatched
-      {u"Acme", u"", 1, 1, 1},        // an empty provider matches no maker (only another empty one)
+      // An empty text is contained in every text: an empty provider or maker fits any package.
+      {u"Acme", u"", 1, 1, 0},
+      {u"", u"Globex", 1, 1, 0},
+      {u"", u"", 1, 1, 0},
+      {u"", u"", 0, 1, 1},            // no installed driver: unmatched whatever the names
   };
   for (const auto& c : cases) {
     scanned s;

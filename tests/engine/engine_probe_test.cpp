@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,21 @@ TEST(EngineProbe, TableOfRunsAgainstThreeHosts) {
   set_service_hosts("");
 }
 
+// history.dat beside the device file: an address installed once before is never an update.
+TEST(EngineProbe, ReadsTheHistoryInTheProgramFolder) {
+  const auto runs = exchange_runs();
+  auto ok = std::find_if(runs.begin(), runs.end(), [](const exchange_run& r) { return r.code == 0; });
+  ASSERT_NE(ok, runs.end());
+  std::unique_ptr<stand_in_service> services[3];
+  ASSERT_TRUE(start_exchange_hosts(*ok, services));
+  temp_folder program;
+  write_file_bytes(program.path() / "history.dat", "http://dl.example.com/a.zip\r\n");
+  std::vector<device_info> devices = one_exchange_device();
+  std::string report = run_engine_probe(devices, program.path().u16string(), 61);
+  EXPECT_EQ(report_value(report, "best 0"), "0 id=7 ver=2.0.0.0 needs_update=0") << report;
+  set_service_hosts("");
+}
+
 TEST(EngineProbe, DeviceFile) {
   std::vector<device_info> devices;
   std::string error;
@@ -69,6 +85,9 @@ TEST(EngineProbe, DeviceFile) {
   EXPECT_EQ(devices[1].compatible_ids, std::u16string(u"PCI\\CC_0200\0\0", 13));
   EXPECT_EQ(std::u16string(devices[1].DriverVersion), u"1.0.0.0");
   EXPECT_EQ(devices[1].has_driver, 1);
+
+  ASSERT_TRUE(load_probe_devices("device\nhardware = A\nproblem = 28\n", devices, error)) << error;
+  EXPECT_EQ(devices[0].problem, 28);
 
   const struct {
     const char* text;

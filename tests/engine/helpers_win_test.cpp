@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/text.h"
+#include "base/web_page.h"
 #include "base/wide.h"
 #include "engine/dir_walker.h"
 #include "engine/helpers.h"
@@ -85,6 +86,30 @@ TEST(HelpersWin, WalkerSkipsPathsTooLongInsteadOfCuttingThem) {
   for (const auto& f : files) EXPECT_LT(f.size(), 260u);
   std::error_code ec;  // the long chain needs the \\?\ form to go
   fs::remove_all(fs::path(L"\\\\?\\" + dir.path().wstring()), ec);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::u16string> shell_files;
+intptr_t refusing_shell(void*, const char16_t* file, const char16_t*) {
+  shell_files.push_back(file);
+  return 2;
+}
+
+// open_url is the one web-page opener of base/web_page.h (its table is in the base tests).
+TEST(HelpersWin, OpenUrlUsesTheOneOpener) {
+  shell_open_fn saved = shell_open;
+  shell_open = refusing_shell;
+  wchar_t folder[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"PROGRAMFILES", folder, MAX_PATH);
+  SetEnvironmentVariableW(L"PROGRAMFILES", nullptr);
+  shell_files.clear();
+  open_url(u"http://example.invalid/", nullptr);
+  EXPECT_EQ(shell_files, (std::vector<std::u16string>{u"http://example.invalid/"}));
+  SetEnvironmentVariableW(L"PROGRAMFILES", folder[0] ? folder : nullptr);
+  shell_open = saved;
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include "engine/install_jobs.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(InstallJobs, CommandLines) {
@@ -92,6 +95,52 @@ TEST(InstallJobs, InfFolderAndSetupNames) {
   EXPECT_TRUE(is_setup_program_name(u"Install.exe"));
   EXPECT_FALSE(is_setup_program_name(u"setup.msi"));
   EXPECT_FALSE(is_setup_program_name(u"mysetup.exe"));
+}
+
+// What the job does after its install attempt, by package kind, install result, MD5 check,
+// signature and whether the program starts.
+TEST(InstallJobs, SetupProgramGateAndTheManualWay) {
+  static int32_t installed;
+  static bool trusted, starts;
+  static std::vector<std::string> done;
+  const install_steps steps{
+      [](const install_job&) { return installed; },
+      [](const std::u16string&) { return trusted; },
+      [](const std::u16string& p) {
+        done.push_back("start " + std::string(p.begin(), p.end()));
+        return starts;
+      },
+      [](const install_job& j) { done.push_back("manual " + std::string(j.package_path.begin(), j.package_path.end())); },
+  };
+  struct {
+    const char* what;
+    const char16_t* package;
+    int32_t installed;
+    bool md5_verified, trusted, starts;
+    int32_t result;
+    std::vector<std::string> done;
+  } cases[] = {
+      {"installed", u"C:\\d\\a.zip", 0, false, false, true, 0, {}},
+      {"zip not installed: manual", u"C:\\d\\a.zip", -1, true, true, true, -1, {"manual C:\\d\\a.zip"}},
+      {"exe installed by its INFs", u"C:\\d\\a.exe", 0, false, false, true, 0, {}},
+      {"exe, MD5 matched: started", u"C:\\d\\a.exe", -1, true, false, true, 0, {"start C:\\d\\a.exe"}},
+      {"exe, signed: started", u"C:\\d\\A.EXE", -1, false, true, true, 0, {"start C:\\d\\A.EXE"}},
+      {"exe, neither: refused, manual", u"C:\\d\\a.exe", -1, false, false, true, -1, {"manual C:\\d\\a.exe"}},
+      {"exe that cannot start: manual", u"C:\\d\\a.exe", -1, true, false, false, -1,
+       {"start C:\\d\\a.exe", "manual C:\\d\\a.exe"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    installed = c.installed;
+    trusted = c.trusted;
+    starts = c.starts;
+    done.clear();
+    install_job job;
+    job.package_path = c.package;
+    job.md5_verified = c.md5_verified;
+    EXPECT_EQ(run_install_job(job, steps), c.result);
+    EXPECT_EQ(done, c.done);
+  }
 }
 
 TEST(InstallJobs, TextsFallBackToEnglish) {

@@ -22,7 +22,7 @@ struct ladder_case {
   int32_t v;
   device_edit device;
   candidate_edit x, y;
-  char winner;  // 'x' or 'y' in both orders; 'f' the first of the two in both orders
+  char winner;  // 'x' or 'y' in both orders; 'f' the first, 'l' the last of the two in both orders
 };
 
 void no_change(device_info&) {}
@@ -52,6 +52,9 @@ const ladder_case ladder[] = {
      both(manu(u"acme"), date(u"2019-06-01")), both(manu(u"Globex"), date(u"2021-01-01")), 'x'},
     {"oem: the maker's package older than the installed one does not win by maker", 61, no_change,
      both(manu(u"Acme"), date(u"2018-06-01")), both(manu(u"Globex"), date(u"2021-01-01")), 'y'},
+    {"oem: an empty provider name is contained in every maker's: the maker rule takes the one it meets", 61,
+     [](device_info& d) { copy_cut(d.ProviderName, u""); },
+     both(manu(u"Acme"), date(u"2019-06-01")), both(manu(u"Globex"), date(u"2021-01-01")), 'l'},
     {"oem rule skipped for an in-box driver", 61, [](device_info& d) { copy_cut(d.InfPath, u"machine.inf"); },
      both(manu(u"Acme"), date(u"2019-06-01")), both(manu(u"Globex"), date(u"2021-01-01")), 'y'},
     {"oem rule skipped for a device with a problem", 61, [](device_info& d) { d.problem = 28; },
@@ -86,7 +89,9 @@ TEST(Ranking, LadderPicksTheSameBestInEitherOrder) {
       d.candidates = order == 0 ? std::vector<driver_candidate>{x, y} : std::vector<driver_candidate>{y, x};
       rank_device_candidates(d, context, c.v);
       ASSERT_NE(d.best, nullptr);
-      size_t expected = c.winner == 'f' ? 0 : ((c.winner == 'x') == (order == 0) ? 0 : 1);
+      size_t expected = c.winner == 'f'   ? 0
+                        : c.winner == 'l' ? 1
+                                          : ((c.winner == 'x') == (order == 0) ? 0 : 1);
       EXPECT_EQ(size_t(d.best - d.candidates.data()), expected)
           << c.what << (order ? " (y first)" : " (x first)");
     }
@@ -153,6 +158,9 @@ const decision_case decisions[] = {
      0, 0},
     {"other maker, installed one newer, better signed", 61, no_change,
      both(manu(u"Globex"), both(date(u"2018-01-01"), sign_cp(0, 1))), false, 1, 0},
+    {"empty provider name: any maker counts as the installed driver's, and it is newer", 61,
+     [](device_info& d) { copy_cut(d.ProviderName, u""); },
+     both(manu(u"Globex"), both(date(u"2018-01-01"), sign_cp(0, 1))), false, 0, 0},
     {"worse signed than installed", 61, no_change, both(date(u"2020-01-01"), sign_cp(3, 1)), false, 0, 1},
     {"Microsoft: grade 1 against 2 is not the same", 61, [](device_info& d) { copy_cut(d.ProviderName, u"x"); },
      both(manu(u"MICROSOFT"), both(date(u"2018-01-01"), sign_cp(1, 1))), false, 1, 0},

@@ -9,6 +9,7 @@
 #include "engine/documents.h"
 #include "engine/net_client.h"
 #include "engine/version_check.h"
+#include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
 
 namespace {
@@ -44,12 +45,7 @@ TEST(VersionCheckWindow, NewerVersionArrivesAsAMessageToTheWindow) {
   net_sleep = no_sleep;
   ASSERT_TRUE(start_version_check(1, window));
   // The message is sent from the check's thread: this thread must keep taking messages.
-  const DWORD until = GetTickCount() + 30000;
-  while (received_message == 0 && GetTickCount() < until) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
+  gui::pump_until([] { return received_message != 0; }, 30000);
   net_sleep = saved;
   curl_global_cleanup();
   DestroyWindow(window);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/gdi.h"
+#include "tests/support/gui_driver.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ struct parent_window : window_impl<parent_window> {
   bool process_window_message(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
 };
 
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
 TEST(hyperlink, click_opens_the_address_once_and_marks_it_visited) {
   parent_window parent;
   RECT area = {0, 0, 300, 100};
@@ -40,16 +36,15 @@ TEST(hyperlink, click_opens_the_address_once_and_marks_it_visited) {
   link.set_label(L"http://example.invalid/");
   link.set_hyperlink(L"http://example.invalid/");
   link.set_link_font(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-  PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  pump();
+  gui::click_at(link, 5, 5);
+  gui::pump_until([&] { return !link.opened.empty(); }, 1000);
   ASSERT_EQ(link.opened.size(), 1u);
   EXPECT_EQ(link.opened[0], L"http://example.invalid/");
   EXPECT_TRUE(link.visited());
   // A release outside the link opens nothing.
   PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(250, 5));
-  pump();
+  gui::pump_for(50);
   EXPECT_EQ(link.opened.size(), 1u);
   // Enter opens it as well; a failed open is not a visit.
   test_link other;

@@ -11,22 +11,6 @@
 
 namespace {
 
-// Pumps messages until `done` or the time is up.
-template <class F>
-bool pump_until(F done, DWORD ms = 5000) {
-  DWORD start = GetTickCount();
-  MSG m;
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageW(&m);
-    }
-    Sleep(1);
-  }
-  return true;
-}
-
 // A window whose map chains a base part first, then its own entries.
 struct chained_base {
   int base_seen = 0;

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "framework/gdi.h"
+#include "base/web_page.h"
+#include "ousteln/offer_page.h"
+#include "tests/support/gui_driver.h"
 #include "widgets/ui_fonts.h"
 
 namespace {
@@ -18,13 +22,6 @@ struct offer_fonts {
   ~offer_fonts() { delete_ui_objects(); }
 };
 
-// Closing the window posts WM_QUIT; a later loop of this test program must not see it.
-void drop_quit() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
-}
-
 int pages_opened = 0;
 HWND opened_for = nullptr;
 void counting_opener(HWND window) {
@@ -34,11 +31,6 @@ void counting_opener(HWND window) {
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
-void click(HWND window, int x, int y) {
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
-  PostMessageW(window, WM_LBUTTONUP, 0, at(x, y));
-}
-
 // Runs the program's window and loop; `script` is called every few milliseconds with the
 // window and the tick number until the window is gone. A window still open after 400 ticks
 // is closed and counted as a failure.
@@ -47,17 +39,8 @@ struct scripted_run {
   static int tick;
   static bool timed_out;
 
-  static BOOL CALLBACK find(HWND window, LPARAM found) {
-    wchar_t name[32];
-    if (GetClassNameW(window, name, 32) && lstrcmpW(name, L"MainWindow") == 0) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
   static void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND window = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&window));
+    HWND window = gui::find_window(L"MainWindow");
     if (!window) return;
     if (++tick > 400) {
       timed_out = true;
@@ -73,7 +56,7 @@ struct scripted_run {
     UINT_PTR timer = SetTimer(nullptr, 0, 10, on_timer);
     int result = run_offer_window(SW_SHOWNORMAL, counting_opener);
     KillTimer(nullptr, timer);
-    drop_quit();
+    gui::drop_quit_message();  // closing the window posted WM_QUIT; a later loop must not see it
     return result;
   }
 };
@@ -82,13 +65,8 @@ int scripted_run::tick;
 bool scripted_run::timed_out;
 
 COLORREF pixel(HWND window, int x, int y) {
-  void* bits = nullptr;
-  int width = 0;
-  HBITMAP picture = print_client(window, &bits, &width);
-  const unsigned char* p = static_cast<const unsigned char*>(bits) + (y * width + x) * 4;
-  COLORREF c = RGB(p[2], p[1], p[0]);
-  DeleteObject(picture);
-  return c;
+  unsigned c = rendered(window).at(x, y);
+  return RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF);
 }
 
 SIZE text_size(HFONT font, const wchar_t* text) {
@@ -132,7 +110,7 @@ TEST(offer_window, created_centred_with_its_class_title_style_size_and_icon) {
 
   EXPECT_TRUE(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
   DestroyWindow(window);
-  drop_quit();
+  gui::drop_quit_message();
 }
 
 TEST(offer_window, link_spans_its_widest_and_tallest_text_style) {
@@ -150,7 +128,7 @@ TEST(offer_window, link_spans_its_widest_and_tallest_text_style) {
   EXPECT_FALSE(w.continue_link->hit_test(41, 262));
   EXPECT_FALSE(w.continue_link->hit_test(r.right, r.bottom - 1));
   w.destroy_window();
-  drop_quit();
+  gui::drop_quit_message();
 }
 
 TEST(offer_window, paints_background_frame_and_button_colour_of_each_state) {
@@ -181,7 +159,7 @@ TEST(offer_window, paints_background_frame_and_button_colour_of_each_state) {
   SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at(200, 150));
   EXPECT_FALSE(IsZoomed(window));
   w.destroy_window();
-  drop_quit();
+  gui::drop_quit_message();
 }
 
 TEST(offer_window, each_way_of_closing_ends_the_loop_with_0) {
@@ -190,8 +168,8 @@ TEST(offer_window, each_way_of_closing_ends_the_loop_with_0) {
     const char* way;
     void (*close)(HWND);
   } ways[] = {
-      {"close button", [](HWND w) { click(w, 497 - 20, 10); }},
-      {"link", [](HWND w) { click(w, 50, 268); }},
+      {"close button", [](HWND w) { gui::click_at(w, 497 - 20, 10); }},
+      {"link", [](HWND w) { gui::click_at(w, 50, 268); }},
       {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
   };
   for (const auto& way : ways) {
@@ -215,8 +193,8 @@ TEST(offer_window, get_it_now_twice_opens_the_page_twice_and_stays_open) {
   int result = scripted_run::run([&](HWND w, int tick) {
     shown = w;
     if (tick == 1) {
-      click(w, 300, 250);
-      click(w, 300, 250);
+      gui::click_at(w, 300, 250);
+      gui::click_at(w, 300, 250);
     } else if (tick == 5) {
       open_after_clicks = IsWindowVisible(w) != FALSE;
       PostMessageW(w, WM_CLOSE, 0, 0);
@@ -227,4 +205,23 @@ TEST(offer_window, get_it_now_twice_opens_the_page_twice_and_stays_open) {
   EXPECT_TRUE(open_after_clicks);
   EXPECT_EQ(pages_opened, 2);
   EXPECT_EQ(opened_for, shown);
+}
+
+namespace {
+
+std::vector<std::u16string> started;
+intptr_t logging_shell(void*, const char16_t* file, const char16_t*) {
+  started.push_back(file);
+  return 42;
+}
+
+}  // namespace
+
+TEST(offer_window, default_opener_opens_the_offer_page_through_the_shell) {
+  shell_open_fn saved = shell_open;
+  shell_open = logging_shell;
+  started.clear();
+  open_offer_page(nullptr);
+  shell_open = saved;
+  EXPECT_EQ(started, std::vector<std::u16string>{offer_page_address()});
 }

@@ -31,6 +31,8 @@ void press_key(HWND window, UINT virtual_key);
 // The first window of this thread, top-level or child, of class `class_name` (and title when
 // given); null when none.
 HWND find_window(const wchar_t* class_name, const wchar_t* title = nullptr);
+// The same among the windows of another thread (a dialog run by a worker).
+HWND find_thread_window(DWORD thread_id, const wchar_t* class_name, const wchar_t* title = nullptr);
 // The first visible top-level window of this thread other than `except`; null when none.
 HWND find_popup(HWND except = nullptr);
 std::wstring window_text(HWND window);

@@ -117,8 +117,12 @@ void press_key(HWND window, UINT virtual_key) {
 }
 
 HWND find_window(const wchar_t* class_name, const wchar_t* title) {
+  return find_thread_window(GetCurrentThreadId(), class_name, title);
+}
+
+HWND find_thread_window(DWORD thread_id, const wchar_t* class_name, const wchar_t* title) {
   search s{class_name, title, nullptr, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), top_proc, reinterpret_cast<LPARAM>(&s));
+  EnumThreadWindows(thread_id, top_proc, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 

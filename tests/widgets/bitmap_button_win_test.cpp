@@ -7,7 +7,7 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "tests/framework/dialog_template.h"
-#include "tests/widgets/rendered.h"
+#include "tests/support/gui_driver.h"
 
 namespace {
 

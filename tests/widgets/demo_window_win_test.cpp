@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/widgets/rendered.h"
+#include "tests/support/gui_driver.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/ui_window.h"
 
@@ -113,14 +113,7 @@ TEST(demo_window, button_family_in_every_state) {
     EXPECT_NE(normal, hover);
     EXPECT_NE(hover, pressed);
     EXPECT_NE(normal, pressed);
-    if (const char* hold = std::getenv("VANTORIL_DEMO_HOLD_MS")) {
-      DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(hold));
-      MSG m;
-      while (GetTickCount() < until) {
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-        Sleep(10);
-      }
-    }
+    if (const char* hold = std::getenv("VANTORIL_DEMO_HOLD_MS")) gui::pump_for(DWORD(std::atoi(hold)));
   }
   delete_ui_objects();
 }

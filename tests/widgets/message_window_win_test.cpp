@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/widgets/rendered.h"
+#include "tests/support/gui_driver.h"
 #include "widgets/language.h"
 #include "widgets/ui_fonts.h"
 
@@ -33,24 +33,6 @@ struct owner_window {
   HWND window;
 };
 
-void pump_for(DWORD ms) {
-  DWORD until = GetTickCount() + ms;
-  MSG m;
-  do {
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-    Sleep(5);
-  } while (GetTickCount() < until);
-}
-
-BOOL CALLBACK find_dialog(HWND window, LPARAM found) {
-  wchar_t name[32];
-  if (IsWindowVisible(window) && GetClassNameW(window, name, 32) && std::wstring(name) == L"#32770") {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 struct seen_dialog {
   bool found = false;
   bool owner_disabled = false;
@@ -59,12 +41,6 @@ struct seen_dialog {
   std::wstring first_caption, second_caption;
   bool icon_drawn = false;
 };
-
-std::wstring text_of(HWND window) {
-  wchar_t t[64] = {};
-  GetWindowTextW(window, t, 64);
-  return t;
-}
 
 // Runs the dialog on a worker thread over `owner`, which this thread keeps serving; once the
 // dialog shows, records what it shows and lets `act` end it. The dialog's result.
@@ -79,17 +55,17 @@ int run_on_worker(HWND owner, int type, const char16_t* text, seen_dialog& seen,
     done = true;
   });
   HWND dialog = nullptr;
-  for (int i = 0; i < 400 && !dialog; ++i) {
-    pump_for(10);
-    if (worker_id) EnumThreadWindows(worker_id, find_dialog, reinterpret_cast<LPARAM>(&dialog));
-  }
-  if (dialog) {
-    pump_for(100);
+  const bool shown = gui::pump_until([&] {
+    if (worker_id) dialog = gui::find_thread_window(worker_id, L"#32770");
+    return dialog && IsWindowVisible(dialog);
+  });
+  if (shown) {
+    gui::pump_for(100);
     seen.found = true;
     seen.owner_disabled = !IsWindowEnabled(owner);
     seen.owner_of_dialog = GetWindow(dialog, GW_OWNER);
-    seen.first_caption = text_of(GetDlgItem(dialog, 1));
-    seen.second_caption = text_of(GetDlgItem(dialog, 2));
+    seen.first_caption = gui::window_text(GetDlgItem(dialog, 1));
+    seen.second_caption = gui::window_text(GetDlgItem(dialog, 2));
     seen.second_visible = IsWindowVisible(GetDlgItem(dialog, 2)) != FALSE;
     {
       rendered r(dialog);
@@ -99,35 +75,21 @@ int run_on_worker(HWND owner, int type, const char16_t* text, seen_dialog& seen,
         for (int x = 20; x < 60; ++x)
           if (r.at(x, y) != r.at(70, y)) seen.icon_drawn = true;
     }
-    if (const char* hold = std::getenv("VANTORIL_MESSAGE_HOLD_MS")) pump_for(DWORD(std::atoi(hold)));
+    if (const char* hold = std::getenv("VANTORIL_MESSAGE_HOLD_MS")) gui::pump_for(DWORD(std::atoi(hold)));
     act(dialog);
   }
   // The worker's dialog sends to the owner (enabling it again), so this thread keeps serving.
-  while (!done) pump_for(10);
+  gui::pump_until([&] { return done.load(); }, 60000);
   worker.join();
   return result;
 }
 
-void click_control(HWND dialog, int id) {
-  HWND b = GetDlgItem(dialog, id);
-  PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-}
+void click_control(HWND dialog, int id) { gui::click_at(GetDlgItem(dialog, id), 5, 5); }
 
-void click_close(HWND dialog) {
-  RECT c;
-  GetClientRect(dialog, &c);
-  LPARAM at = MAKELPARAM(c.right - 6, 6);
-  PostMessageW(dialog, WM_MOUSEMOVE, 0, at);
-  PostMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(dialog, WM_LBUTTONUP, 0, at);
-}
+void click_close(HWND dialog) { gui::click_at(dialog, gui::client_rect(dialog).right - 6, 6); }
 
-void press_key(HWND dialog, WPARAM key) {
-  HWND focus = GetDlgItem(dialog, 1);
-  PostMessageW(focus, WM_KEYDOWN, key, 0);
-  PostMessageW(focus, WM_KEYUP, key, 0);
-}
+// Keys go to the first button, which has the focus.
+void press_key(HWND dialog, UINT key) { gui::press_key(GetDlgItem(dialog, 1), key); }
 
 // Each type's buttons and icon, and what clicking each button, the close button and the keys
 // give, with the dialog on a worker thread modal to this thread's window.

@@ -7,7 +7,7 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "tests/framework/dialog_template.h"
-#include "tests/widgets/rendered.h"
+#include "tests/support/gui_driver.h"
 #include "widgets/ui_fonts.h"
 
 namespace {
@@ -183,11 +183,8 @@ TEST(ui_window, callback_that_destroys_its_window_does_not_crash) {
   PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(h, WM_LBUTTONUP, 0, at);
   PostMessageW(h, WM_LBUTTONUP, 0, at);  // arrives at a dead window: ignored
-  MSG m;
-  DWORD start = GetTickCount();
-  while (IsWindow(h) && GetTickCount() - start < 5000)
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  gui::pump_until([&] { return !IsWindow(h); });
+  gui::pump_for(20);
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(clicks, 1);
   EXPECT_TRUE(alive);

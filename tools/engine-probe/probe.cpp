@@ -38,6 +38,7 @@ bool set_field(device_info& d, std::string_view key, std::string_view value) {
   else if (key == "provider") copy_cut(d.ProviderName, v);
   else if (key == "matching_id") copy_cut(d.MatchingDeviceId, v);
   else if (key == "rank") d.driver_rank = uint32_t(std::strtoul(std::string(value).c_str(), nullptr, 0));
+  else if (key == "problem") d.problem = int32_t(std::strtol(std::string(value).c_str(), nullptr, 0));
   else return false;
   if (key == "driver_version" || key == "inf") d.has_driver = 1;
   return true;

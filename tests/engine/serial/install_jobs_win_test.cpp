@@ -156,17 +156,24 @@ TEST_F(InstallJobs, UnsignedSetupProgramsAreNotStarted) {
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(explorer_shows.size(), 1u);
 
-  // An ".exe" package runs itself only when its MD5 matched (or it is signed).
+  // An ".exe" package runs itself only when its MD5 matched (or it is signed); refused, it
+  // leaves the user the manual way.
   fs::path exe = t_ / "Download" / "pkg.exe";
   write_file_bytes(exe, program);
   install_job exe_job;
   exe_job.package_path = u16_of(exe);
+  exe_job.owner_window = owner_;
   EXPECT_EQ(install_entry(&exe_job), -1);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].owner, owner_);
+  EXPECT_EQ(messages[1].text, u"The current driver package requires manually installation.");
+  ASSERT_EQ(explorer_shows.size(), 2u);
+  EXPECT_EQ(explorer_shows[1], exe_job.package_path);
   exe_job.md5_verified = true;
   EXPECT_EQ(install_entry(&exe_job), 0);
   auto starts = log.wait_for(4);
   EXPECT_EQ(std::count_if(starts.begin(), starts.end(), [](auto& s) { return s.program == u"pkg.exe"; }), 1);
-  EXPECT_EQ(messages.size(), 1u);  // no message for an ".exe" package
+  EXPECT_EQ(messages.size(), 2u);  // no message when the package started
 }
 
 TEST_F(InstallJobs, RestoreExtractsIntoTheArchivesFolderAndForces) {
