@@ -25,7 +25,7 @@ struct setting_value {
   {u"" #field, offsetof(app_settings_record, field), sizeof(app_settings_record::field) / sizeof(char16_t)}
 
 // Table order is the order of reading and writing.
-const setting_value setting_values[] = {
+constexpr setting_value setting_values[] = {
     NUMBER(Autorun),       NUMBER(CloseToTray),    NUMBER(CheckVersion),   TEXT(Language),
     NUMBER(MatchEngine),   NUMBER(ScanNonPresent), NUMBER(AutoBackup),     TEXT(DownloadPath),
     TEXT(BackupPath),      NUMBER(ProxyType),      TEXT(ProxyHost),        NUMBER(ProxyPort),
@@ -37,10 +37,30 @@ const setting_value setting_values[] = {
 #undef NUMBER
 #undef TEXT
 
-constexpr size_t install_date_index = 18;
-constexpr size_t debug_status_index = 19;
-constexpr size_t uninstall_link_index = 20;
-constexpr size_t language_index = 3;
+constexpr size_t setting_count = sizeof setting_values / sizeof setting_values[0];
+
+constexpr bool same_name(const char16_t* a, const char16_t* b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+// The position of a value in the table, found by its name, so a reorder cannot shift it.
+constexpr size_t index_of(const char16_t* name) {
+  for (size_t i = 0; i < setting_count; ++i)
+    if (same_name(setting_values[i].name, name)) return i;
+  return setting_count;
+}
+
+constexpr size_t install_date_index = index_of(u"InstallDate");
+constexpr size_t debug_status_index = index_of(u"DebugStatus");
+constexpr size_t uninstall_link_index = index_of(u"UninstallLink");
+constexpr size_t language_index = index_of(u"Language");
+static_assert(language_index < setting_count, "Language is in the table");
+// Loads read every value before UninstallLink (the last); saves write every value before
+// InstallDate, then DebugStatus and UninstallLink.
+static_assert(uninstall_link_index == setting_count - 1, "UninstallLink is read apart, so it comes last");
+static_assert(debug_status_index == install_date_index + 1 && uninstall_link_index == debug_status_index + 1,
+              "a save writes the values before InstallDate in one run, then these two by name");
+static_assert(language_index < install_date_index, "Language is saved with the others");
 
 // The key load_settings opened; saves write nothing without it.
 std::unique_ptr<registry_key> settings_key;

@@ -37,6 +37,10 @@ class button_c : public dispatch_item_i {
   callback press_callback = nullptr;
   callback double_click_callback = nullptr;
 
+  button_c() = default;
+  // The item owns its image: a copy would free it twice.
+  button_c(const button_c&) = delete;
+  button_c& operator=(const button_c&) = delete;
   ~button_c() override { delete image; }
 
   virtual void create(T* owner_window, int png_id, int x, int y, const std::u16string& caption,

@@ -23,6 +23,10 @@ class ui_event_c {
   // off by declaring its own constant of this name.
   static constexpr bool maximise_on_double_click = true;
 
+  ui_event_c() = default;
+  // The window owns its items: a copy would free them twice.
+  ui_event_c(const ui_event_c&) = delete;
+  ui_event_c& operator=(const ui_event_c&) = delete;
   virtual ~ui_event_c() { release_items(); }
 
   // Takes ownership.

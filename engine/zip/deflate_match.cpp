@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/zip/deflate_state.h"
+#include "engine/zip/zip_format.h"
 
 using namespace deflate_internal;
 
@@ -273,8 +274,8 @@ void deflate_init_matcher(deflate_state& s) {
   s.nice_match = c.nice;
   s.max_chain = c.chain;
   if (s.flags) {
-    if (s.level == 8) *s.flags |= 2;
-    if (s.level <= 2) *s.flags |= 4;
+    if (s.level == 8) *s.flags |= zip_flag_deflate_maximum;
+    if (s.level <= 2) *s.flags |= zip_flag_deflate_fast;
   }
   std::memset(s.head, 0, sizeof s.head);
   std::memset(s.prev, 0, sizeof s.prev);

@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "engine/zip/zip_file.h"
+#include "engine/zip/zip_format.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ zip_os_file* zip_source_open(const char16_t* path, zip_source_info& info) {
     ::close(fd);
     return nullptr;
   }
-  info.attributes = S_ISDIR(st.st_mode) ? 0x10 : 0x20;
-  if (!(st.st_mode & S_IWUSR)) info.attributes |= 0x01;
+  info.attributes = S_ISDIR(st.st_mode) ? zip_attribute_directory : zip_attribute_archive;
+  if (!(st.st_mode & S_IWUSR)) info.attributes |= zip_attribute_read_only;
   info.size = uint64_t(st.st_size);
   info.write_time = file_time(st.st_mtim);
   info.access_time = file_time(st.st_atim);

@@ -63,11 +63,11 @@ int64_t local_seconds(uint64_t file_time, int32_t local_offset) {
 uint16_t zip_method_for_name(std::string_view name) {
   static const char* const stored[] = {".Z", ".zip", ".zoo", ".arc", ".lzh", ".arj", ".gz", ".tgz"};
   size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return 8;
+  if (dot == std::string_view::npos) return zip_method_deflated;
   std::string_view suffix = name.substr(dot);
   for (const char* s : stored)
-    if (equal_ci_ascii(suffix, s)) return 0;
-  return 8;
+    if (equal_ci_ascii(suffix, s)) return zip_method_stored;
+  return zip_method_deflated;
 }
 
 uint32_t zip_dos_date_time(uint64_t file_time, int32_t local_offset) {
@@ -97,10 +97,11 @@ uint32_t zip_unix_time(uint64_t file_time, int32_t local_offset) {
 }
 
 uint32_t zip_external_attributes(uint32_t a) {
-  uint32_t mode = (a & 0x10) ? 0x4000 : 0x8000;
-  mode |= 0x0100;
-  if (!(a & 0x01)) mode |= 0x0080;
-  return mode << 16 | (a & (0x01 | 0x02 | 0x04 | 0x10 | 0x20));
+  uint32_t mode = (a & zip_attribute_directory) ? zip_unix_directory : zip_unix_regular;
+  mode |= zip_unix_owner_read;
+  if (!(a & zip_attribute_read_only)) mode |= zip_unix_owner_write;
+  return mode << 16 | (a & (zip_attribute_read_only | zip_attribute_hidden | zip_attribute_system |
+                            zip_attribute_directory | zip_attribute_archive));
 }
 
 std::string zip_local_header(const zip_entry_header& e) {

@@ -12,6 +12,24 @@ constexpr uint16_t zip_local_extra_length = 17;
 constexpr uint16_t zip_central_extra_length = 9;
 constexpr size_t zip_max_name_bytes = 259;
 
+// Compression methods.
+constexpr uint16_t zip_method_stored = 0;
+constexpr uint16_t zip_method_deflated = 8;
+
+// General-purpose flag bits: the deflate option (bits 1 and 2) and the data descriptor (bit 3:
+// sizes and CRC follow the data; set while an entry is written, cleared once its header is
+// rewritten with them).
+constexpr uint16_t zip_flag_deflate_maximum = 0x0002;
+constexpr uint16_t zip_flag_deflate_fast = 0x0004;
+constexpr uint16_t zip_flag_data_descriptor = 0x0008;
+
+// Windows file attribute bits kept in the low byte of the external attributes.
+constexpr uint32_t zip_attribute_read_only = 0x01, zip_attribute_hidden = 0x02, zip_attribute_system = 0x04,
+                   zip_attribute_directory = 0x10, zip_attribute_archive = 0x20;
+// The Unix mode in the high 16 bits: file type and the owner's permission bits.
+constexpr uint32_t zip_unix_directory = 0x4000, zip_unix_regular = 0x8000, zip_unix_owner_read = 0x0100,
+                   zip_unix_owner_write = 0x0080;
+
 // The values of one entry, written into its local header and again into its central header.
 struct zip_entry_header {
   uint16_t version_made_by = zip_version_made_by;
@@ -28,7 +46,8 @@ struct zip_entry_header {
   std::string name;                          // ANSI code page, '/' as separator
 };
 
-// 0 (stored) for names of already compressed archives (.zip, .gz, ...), else 8 (deflate).
+// zip_method_stored for names of already compressed archives (.zip, .gz, ...), else
+// zip_method_deflated.
 uint16_t zip_method_for_name(std::string_view name);
 
 // Windows file times (100 ns units since 1601 UTC) to what the headers hold. `local_offset`

@@ -106,9 +106,9 @@ uint32_t add(zip_writer& w, const char16_t* name, const char16_t* source_path) {
     return zip_error_open;
   }
   int32_t offset_now = zip_local_offset_now();
-  e.flags = 8;
+  e.flags = zip_flag_data_descriptor;
   e.uncompressed_size = uint32_t(info.size);
-  e.compressed_size = e.method == 0 ? e.uncompressed_size : 0;
+  e.compressed_size = e.method == zip_method_stored ? e.uncompressed_size : 0;
   e.local_header_offset = uint32_t(w.written) + w.offset_base;
   e.external_attributes = zip_external_attributes(info.attributes);
   e.dos_date_time = zip_dos_date_time(info.write_time, offset_now);
@@ -126,7 +126,7 @@ uint32_t add(zip_writer& w, const char16_t* name, const char16_t* source_path) {
   uint64_t data_start = w.written;
   source_reader reader{source};
   bool ok;
-  if (e.method == 8) {
+  if (e.method == zip_method_deflated) {
     uint64_t packed = 0;
     pack_io io{&reader, &w};
     ok = deflate_stream(pack_read, pack_write, &io, pack_level, &e.flags, &packed) == nullptr &&
@@ -142,7 +142,7 @@ uint32_t add(zip_writer& w, const char16_t* name, const char16_t* source_path) {
   e.crc = reader.crc;
   e.compressed_size = uint32_t(w.written - data_start);
   e.uncompressed_size = uint32_t(reader.bytes);
-  e.flags &= uint16_t(~8u);
+  e.flags &= uint16_t(~zip_flag_data_descriptor);
 
   header = zip_local_header(e);
   if (!zip_file_seek(w.file, start)) {
@@ -187,7 +187,7 @@ zip_archive* zip_create(const char16_t* path) {
     delete w;
     return nullptr;
   }
-  auto* a = new (std::nothrow) zip_archive{2, w};
+  auto* a = new (std::nothrow) zip_archive{zip_mode_writer, w};
   if (!a) {
     zip_file_close(w->file);
     delete w;
@@ -197,14 +197,14 @@ zip_archive* zip_create(const char16_t* path) {
 
 uint32_t zip_add_file(zip_archive* archive, const char16_t* name, const char16_t* source_path) {
   if (!archive || !archive->writer) return zip_error_argument;
-  if (archive->mode != 2) return zip_error_not_writer;
+  if (archive->mode != zip_mode_writer) return zip_error_not_writer;
   if (!name || !source_path) return zip_error_argument;
   return add(*archive->writer, name, source_path);
 }
 
 uint32_t zip_close(zip_archive*& archive) {
   if (!archive || !archive->writer) return zip_error_argument;
-  if (archive->mode != 2) return zip_error_not_writer;
+  if (archive->mode != zip_mode_writer) return zip_error_not_writer;
   zip_writer* w = archive->writer;
   uint32_t result = w->finished ? zip_ok : finish(*w);
   if (w->file) zip_file_close(w->file);

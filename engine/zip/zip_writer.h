@@ -17,8 +17,11 @@ constexpr uint32_t zip_error_seek = 0x2000000;      // positioning failed while 
 
 struct zip_writer;
 
+// The handle's kind: this library makes writers only.
+constexpr int32_t zip_mode_writer = 2;
+
 struct zip_archive {
-  int32_t mode;  // 2 for a writer
+  int32_t mode;  // zip_mode_writer
   zip_writer* writer;
 };
 

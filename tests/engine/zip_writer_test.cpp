@@ -54,7 +54,7 @@ TEST(ZipWriter, HeadersCarryTheFieldsOfEachEntry) {
   fs::path zip = dir / "out.zip";
   zip_archive* a = zip_create(zip.u16string().c_str());
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->mode, 2);
+  EXPECT_EQ(a->mode, zip_mode_writer);
   for (size_t i = 0; i < files.size(); ++i) {
     fs::path src = dir / ("src" + std::to_string(i));
     write_file_bytes(src, files[i].bytes);
@@ -134,7 +134,7 @@ TEST(ZipWriter, BadCallsGiveTheirCodes) {
   ASSERT_NE(a, nullptr);
   a->mode = 3;
   EXPECT_EQ(zip_add_file(a, u"a", s.c_str()), zip_error_not_writer);
-  a->mode = 2;
+  a->mode = zip_mode_writer;
   EXPECT_EQ(zip_add_file(a, u"", s.c_str()), zip_error_argument);
   EXPECT_EQ(zip_add_file(a, std::u16string(260, u'n').c_str(), s.c_str()), zip_error_argument);
   EXPECT_EQ(zip_add_file(a, std::u16string(600, u'n').c_str(), s.c_str()), zip_error_argument);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <type_traits>
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
@@ -11,6 +12,11 @@
 #include "widgets/ui_fonts.h"
 
 namespace {
+
+// Items and the windows that own them own raw pointers: neither may be copied.
+struct any_owner {};
+static_assert(!std::is_copy_constructible_v<button_c<any_owner>> && !std::is_copy_assignable_v<button_c<any_owner>>);
+static_assert(!std::is_copy_constructible_v<ui_event_c<any_owner>> && !std::is_copy_assignable_v<ui_event_c<any_owner>>);
 
 const COLORREF navy = RGB(0, 42, 89);
 
