@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "beamcam/bmp24.h"
 #include "beamcam/frame_store.h"
@@ -84,6 +87,106 @@ TEST(BeamProbe, TakesARawFrameAsItIsWithWildValues) {
   EXPECT_NE(r.out.find("Min, Peak: -3 , 2000\n"), std::string::npos) << r.out;
   bmp24_image image;
   EXPECT_TRUE(read_bmp24(read_file_bytes(picture), image));
+}
+
+// A grabbed buffer of `lines` rows whose every byte is `v`.
+std::string video_buffer(int lines, uint8_t v) { return std::string(video_buffer_bytes(lines), char(v)); }
+
+// The store's state after each step, in order: "AcqState=A RingPos=R".
+std::vector<std::string> states(const std::string& out) {
+  std::vector<std::string> s;
+  for (size_t at = out.find(" -> "); at != std::string::npos; at = out.find(" -> ", at + 1))
+    s.push_back(out.substr(at + 4, out.find('\n', at) - at - 4));
+  return s;
+}
+
+// Every value of a written frame file, when all are one value; -1 otherwise.
+int uniform_value(const std::string& frame_bytes) {
+  frame_buffer f(FramePixels);
+  if (frame_bytes.size() != FramePixels * 2) return -1;
+  for (size_t i = 0; i < FramePixels; ++i)
+    f[i] = int16_t(uint16_t(uint8_t(frame_bytes[2 * i]) | uint8_t(frame_bytes[2 * i + 1]) << 8));
+  return std::all_of(f.begin(), f.end(), [&](int16_t v) { return v == f[0]; }) ? f[0] : -1;
+}
+
+struct script_run {
+  temp_folder dir;
+  probe_run result;
+  std::string path(const char* name) { return (dir / name).string(); }
+  void run_steps(const std::string& steps) {
+    write_file_bytes(dir / "steps.txt", steps);
+    result = run({"--script", path("steps.txt")});
+  }
+};
+
+// While the ring is full (AcqState 2) offered buffers are dropped: neither the raw frame nor
+// any slot changes until the state is set back to collecting.
+TEST(BeamProbe, ScriptShowsFramesDroppedWhileTheRingIsFull) {
+  script_run s;
+  write_file_bytes(s.dir / "a.rgb", video_buffer(576, 10));   // converts to 45
+  write_file_bytes(s.dir / "b.rgb", video_buffer(576, 100));  // converts to 450
+  const std::string a = s.path("a.rgb"), b = s.path("b.rgb");
+  s.run_steps("# fill a ring of two, then offer more\ncount 2\nacq 1\noffer " + a + "\noffer " + a +
+              "\noffer " + b + "\nwrite raw " + s.path("raw.bin") + "\nwrite slot 0 " + s.path("s0.bin") +
+              "\nacq 1\noffer " + b + "\nwrite slot 0 " + s.path("s0b.bin") + "\n");
+  ASSERT_EQ(s.result.code, 0) << s.result.err;
+  EXPECT_EQ(states(s.result.out),
+            (std::vector<std::string>{"AcqState=0 RingPos=0", "AcqState=1 RingPos=0", "AcqState=1 RingPos=1",
+                                      "AcqState=2 RingPos=0", "AcqState=2 RingPos=0", "AcqState=2 RingPos=0",
+                                      "AcqState=2 RingPos=0", "AcqState=1 RingPos=0", "AcqState=1 RingPos=1",
+                                      "AcqState=1 RingPos=1"}))
+      << s.result.out;
+  EXPECT_EQ(uniform_value(read_file_bytes(s.dir / "raw.bin")), 45);
+  EXPECT_EQ(uniform_value(read_file_bytes(s.dir / "s0.bin")), 45);
+  EXPECT_EQ(uniform_value(read_file_bytes(s.dir / "s0b.bin")), 450);
+}
+
+// A stop (AcqState 0) drops what is offered and keeps RingPos; a restart goes on from there.
+TEST(BeamProbe, ScriptShowsRingPosAcrossAStopAndARestart) {
+  script_run s;
+  write_file_bytes(s.dir / "a.rgb", video_buffer(576, 10));
+  write_file_bytes(s.dir / "b.rgb", video_buffer(576, 100));
+  const std::string a = s.path("a.rgb"), b = s.path("b.rgb");
+  s.run_steps("count 5\nacq 1\noffer " + a + "\noffer " + a + "\nacq 0\noffer " + b + "\nacq 1\noffer " + b +
+              "\nwrite slot 2 " + s.path("s2.bin") + "\n");
+  ASSERT_EQ(s.result.code, 0) << s.result.err;
+  EXPECT_EQ(states(s.result.out),
+            (std::vector<std::string>{"AcqState=0 RingPos=0", "AcqState=1 RingPos=0", "AcqState=1 RingPos=1",
+                                      "AcqState=1 RingPos=2", "AcqState=0 RingPos=2", "AcqState=0 RingPos=2",
+                                      "AcqState=1 RingPos=2", "AcqState=1 RingPos=3", "AcqState=1 RingPos=3"}))
+      << s.result.out;
+  EXPECT_EQ(uniform_value(read_file_bytes(s.dir / "s2.bin")), 450);
+}
+
+// A 480-line buffer after a 576-line one, once the line count says 480, is stretched to a full
+// frame; with the count at 576 it is too short and dropped.
+TEST(BeamProbe, ScriptShowsA480LineFrameAfterA576LineOne) {
+  script_run s;
+  write_file_bytes(s.dir / "a576.rgb", video_buffer(576, 10));  // 45
+  write_file_bytes(s.dir / "c480.rgb", video_buffer(480, 20));  // 60 * 765 / 760 = 60
+  const std::string a = s.path("a576.rgb"), c = s.path("c480.rgb");
+  s.run_steps("count 5\nacq 1\noffer " + a + "\nlines 480\noffer " + c + "\nwrite slot 1 " + s.path("s1.bin") +
+              "\nlines 576\noffer " + c + "\ncount 2\ncombine\nmeasure\n");
+  ASSERT_EQ(s.result.code, 0) << s.result.err;
+  const auto st = states(s.result.out);
+  ASSERT_EQ(st.size(), 11u) << s.result.out;
+  EXPECT_EQ(st[2], "AcqState=1 RingPos=1");
+  EXPECT_EQ(st[4], "AcqState=1 RingPos=2");
+  EXPECT_EQ(st[7], "AcqState=1 RingPos=2");  // the short buffer was dropped
+  EXPECT_EQ(uniform_value(read_file_bytes(s.dir / "s1.bin")), 60);
+  // The mean of 45 and 60 over the whole frame.
+  EXPECT_NE(s.result.out.find("Min, Peak: 52 , 52\n"), std::string::npos) << s.result.out;
+}
+
+TEST(BeamProbe, ScriptErrorsNameTheLine) {
+  script_run s;
+  s.run_steps("acq 1\nacq 3\n");
+  EXPECT_EQ(s.result.code, 2);
+  EXPECT_NE(s.result.err.find("line 2: bad step: acq 3"), std::string::npos) << s.result.err;
+  s.run_steps("offer " + s.path("missing.rgb") + "\n");
+  EXPECT_EQ(s.result.code, 1);
+  EXPECT_NE(s.result.err.find("line 1: cannot read"), std::string::npos) << s.result.err;
+  EXPECT_EQ(run({"--script", s.path("steps.txt"), s.path("x.raw")}).code, 2);
 }
 
 TEST(BeamProbe, ReportsBadCommandLinesAndInputs) {

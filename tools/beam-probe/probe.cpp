@@ -24,7 +24,17 @@ const char* const BeamProbeUsage =
     "  --no-profiles    leave the profiles out of the picture\n"
     "  --refreshes N    draw the picture N times, carrying the column profile's level (default 1)\n"
     "  --palette BMP    colour-bar picture (default: the one of this build)\n"
-    "  --picture OUT    write the false-colour picture as a 24-bit BMP\n";
+    "  --picture OUT    write the false-colour picture as a 24-bit BMP\n"
+    "  --script STEPS   run the frame store step by step instead (no INPUT): one step a line,\n"
+    "                   '#' starts a comment; after each step its line and the store's state:\n"
+    "    offer FILE       offer a grabbed video buffer (as many bytes as the file holds)\n"
+    "    frame FILE       put a 720 x 576 frame file into the ring\n"
+    "    acq N            set AcqState (0 stopped, 1 collecting, 2 ring full)\n"
+    "    lines N          set the number of video lines (576 or 480)\n"
+    "    count N | mode average|peak | gain G   as the options above\n"
+    "    combine          combine the ring into the processed frame\n"
+    "    measure          print the result table and the clipboard line of the processed frame\n"
+    "    write raw|processed OUT, write slot K OUT   write a frame as a frame file\n";
 
 namespace {
 
@@ -40,6 +50,7 @@ struct options {
   int refreshes = 1;
   std::string palette;
   std::string picture;
+  std::string script;
   std::vector<std::string> inputs;
 };
 
@@ -91,9 +102,9 @@ std::string parse(const std::vector<std::string>& args, options& o) {
     } else if (a == "--refreshes") {
       if (!v1 || !to_int(*v1, 1, 1000, o.refreshes)) return "--refreshes takes 1 to 1000";
       i += 1;
-    } else if (a == "--palette" || a == "--picture") {
+    } else if (a == "--palette" || a == "--picture" || a == "--script") {
       if (!v1) return a + " takes a file name";
-      (a == "--palette" ? o.palette : o.picture) = *v1;
+      (a == "--palette" ? o.palette : a == "--picture" ? o.picture : o.script) = *v1;
       i += 1;
     } else if (a == "--processed") {
       o.processed = true;
@@ -105,9 +116,24 @@ std::string parse(const std::vector<std::string>& args, options& o) {
       o.inputs.push_back(a);
     }
   }
+  if (!o.script.empty()) return o.inputs.empty() ? std::string() : "--script takes no INPUT";
   if (o.inputs.empty()) return "no input";
   if (o.processed && (o.inputs.size() != 1 || o.video_lines)) return "--processed takes one frame file";
   return std::string();
+}
+
+bool read_whole(const std::string& path, std::string& bytes);
+
+bool load_palette(const options& o, beam_view_c& view, std::ostream& err) {
+  std::string palette_path = o.palette.empty() ? std::string(BEAM_COLOUR_BAR_PICTURE) : o.palette;
+  std::string palette_file;
+  bmp24_image colour_bar;
+  if (!read_whole(palette_path, palette_file) || !read_bmp24(palette_file, colour_bar) ||
+      !palette_from_colour_bar(colour_bar, view.Palette)) {
+    err << "beam-probe: " << palette_path << " is not a colour-bar picture of 1024 x 1 or more, 24 bits\n";
+    return false;
+  }
+  return true;
 }
 
 bool read_whole(const std::string& path, std::string& bytes) {
@@ -125,6 +151,104 @@ void frame_from_bytes(const std::string& bytes, frame_buffer& frame) {
     frame[i] = int16_t(uint16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8));
 }
 
+std::string frame_to_bytes(const int16_t* frame) {
+  std::string bytes(FramePixels * 2, '\0');
+  for (size_t i = 0; i < FramePixels; ++i) {
+    bytes[2 * i] = char(uint16_t(frame[i]) & 0xFF);
+    bytes[2 * i + 1] = char(uint16_t(frame[i]) >> 8);
+  }
+  return bytes;
+}
+
+bool write_whole(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  return file.write(bytes.data(), std::streamsize(bytes.size())) && file.flush();
+}
+
+void measure(const int16_t* frame, const options& o, beam_view_c& view, std::ostream& out) {
+  view.PixelSizeX = o.pitch_x;
+  view.PixelSizeY = o.pitch_y;
+  view.CrossPixelX = o.cross_x;
+  view.CrossPixelY = o.cross_y;
+  view.ProfilesOn = o.profiles ? 1 : 0;
+  result_table_c table;
+  InitResultTable(table);
+  struct : clipboard_i {
+    std::string line;
+    void CopyTextToClipboard(const char* text) override { line = text; }
+  } clipboard;
+  view.AnalyzeBeam(frame, table, &clipboard);
+  for (const result_table_c::row& row : table.rows()) out << row.first << ": " << row.second << "\n";
+  out << "Clipboard: " << clipboard.line << "\n";
+}
+
+// One step of a script on the store; empty text when it ran, else what is wrong with it.
+std::string run_step(const std::vector<std::string>& w, frame_store_c& store, const options& o, beam_view_c& view,
+                     std::ostream& out) {
+  const std::string& step = w[0];
+  int n = 0;
+  double g = 0;
+  std::string bytes;
+  if (step == "offer" && w.size() == 2) {
+    if (!read_whole(w[1], bytes)) return "cannot read " + w[1];
+    store.ConvertFrame(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  } else if (step == "frame" && w.size() == 2) {
+    if (!read_whole(w[1], bytes)) return "cannot read " + w[1];
+    if (bytes.size() != FramePixels * 2) return w[1] + " is no 720 x 576 frame";
+    frame_buffer frame;
+    frame_from_bytes(bytes, frame);
+    store.store_in_ring(frame.data());
+  } else if (step == "acq" && w.size() == 2 && to_int(w[1], 0, 2, n)) {
+    store.AcqState = int16_t(n);
+  } else if (step == "lines" && w.size() == 2 && to_int(w[1], 480, 576, n) && (n == 480 || n == 576)) {
+    store.VideoLines = n;
+  } else if (step == "count" && w.size() == 2 && to_int(w[1], 1, RingSlots, n)) {
+    store.FramesToAverage = uint8_t(n);
+  } else if (step == "mode" && w.size() == 2 && (w[1] == "average" || w[1] == "peak")) {
+    store.AcqMode = w[1] == "peak" ? acq_peak_hold : acq_average;
+  } else if (step == "gain" && w.size() == 2 && to_double(w[1], 1.0, 10.0, g)) {
+    store.PixelGain = g;
+  } else if (step == "combine" && w.size() == 1) {
+    store.CombineFrames();
+  } else if (step == "measure" && w.size() == 1) {
+    measure(store.ProcessedFrame.data(), o, view, out);
+  } else if (step == "write" && w.size() == 3 && (w[1] == "raw" || w[1] == "processed")) {
+    const frame_buffer& f = w[1] == "raw" ? store.RawFrame : store.ProcessedFrame;
+    if (!write_whole(w[2], frame_to_bytes(f.data()))) return "cannot write " + w[2];
+  } else if (step == "write" && w.size() == 4 && w[1] == "slot" && to_int(w[2], 0, RingSlots - 1, n)) {
+    if (!write_whole(w[3], frame_to_bytes(store.FrameRing.data() + size_t(n) * FramePixels)))
+      return "cannot write " + w[3];
+  } else {
+    return "bad step";
+  }
+  return std::string();
+}
+
+int run_script(const options& o, beam_view_c& view, std::ostream& out, std::ostream& err) {
+  std::string text;
+  if (!read_whole(o.script, text)) {
+    err << "beam-probe: cannot read " << o.script << "\n";
+    return 1;
+  }
+  auto store = std::make_unique<frame_store_c>();
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.empty() || w[0][0] == '#') continue;
+    std::string problem = run_step(w, *store, o, view, out);
+    if (!problem.empty()) {
+      err << "beam-probe: " << o.script << " line " << number << ": " << problem << ": " << line << "\n";
+      return problem == "bad step" ? 2 : 1;
+    }
+    out << line << " -> AcqState=" << store->AcqState.load() << " RingPos=" << int(store->RingPos) << "\n";
+  }
+  return 0;
+}
+
 }  // namespace
 
 int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -133,6 +257,12 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
   if (!problem.empty()) {
     err << "beam-probe: " << problem << "\n" << BeamProbeUsage;
     return 2;
+  }
+
+  beam_view_c view;
+  if (!o.script.empty()) {
+    if (!load_palette(o, view, err)) return 1;
+    return run_script(o, view, out, err);
   }
 
   // Read every input first, so that a bad one stops the run before anything is printed.
@@ -151,15 +281,7 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
     inputs.push_back(std::move(bytes));
   }
 
-  beam_view_c view;
-  std::string palette_path = o.palette.empty() ? std::string(BEAM_COLOUR_BAR_PICTURE) : o.palette;
-  std::string palette_file;
-  bmp24_image colour_bar;
-  if (!read_whole(palette_path, palette_file) || !read_bmp24(palette_file, colour_bar) ||
-      !palette_from_colour_bar(colour_bar, view.Palette)) {
-    err << "beam-probe: " << palette_path << " is not a colour-bar picture of 1024 x 1 or more, 24 bits\n";
-    return 1;
-  }
+  if (!load_palette(o, view, err)) return 1;
 
   auto store = std::make_unique<frame_store_c>();
   store->AcqMode = int16_t(o.mode);
@@ -183,21 +305,7 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
     store->CombineFrames();
   }
 
-  view.PixelSizeX = o.pitch_x;
-  view.PixelSizeY = o.pitch_y;
-  view.CrossPixelX = o.cross_x;
-  view.CrossPixelY = o.cross_y;
-  view.ProfilesOn = o.profiles ? 1 : 0;
-  result_table_c table;
-  InitResultTable(table);
-
-  struct : clipboard_i {
-    std::string line;
-    void CopyTextToClipboard(const char* text) override { line = text; }
-  } clipboard;
-  view.AnalyzeBeam(store->ProcessedFrame.data(), table, &clipboard);
-  for (const result_table_c::row& row : table.rows()) out << row.first << ": " << row.second << "\n";
-  out << "Clipboard: " << clipboard.line << "\n";
+  measure(store->ProcessedFrame.data(), o, view, out);
 
   if (!o.picture.empty()) {
     for (int i = 0; i < o.refreshes; ++i) view.Img_Dis(store->ProcessedFrame.data(), nullptr);
