@@ -4,7 +4,7 @@
 
 #include "engine/engine_errors.h"
 
-scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result) {
+scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result, bool devices_kept) {
   switch (phase) {
     case scan_phase::idle:
       return {scan_phase::device_scan, act_start_device_scan};
@@ -13,6 +13,9 @@ scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result) {
       if (result != 0)  // back to idle, so that the page is never left stopped halfway
         return {scan_phase::idle, act_close_worker | act_kill_timer | act_show_device_error |
                                       act_reset_progress | act_arrow_cursor | act_post_show_home};
+      if (!devices_kept)
+        return {scan_phase::online_check, act_close_worker | act_arrow_cursor | act_kill_timer |
+                                              act_stop_animation | act_post_scan_done};
       return {scan_phase::online_check, act_close_worker | act_add_checking_line | act_start_online_check};
     case scan_phase::online_check: {
       if (!worker_ended) return {phase, 0};

@@ -35,8 +35,9 @@ struct scan_tick {
 };
 
 // One tick of the poll timer. `worker_ended`: the phase's worker has a thread handle and the
-// thread has ended; `result` is its result then.
-scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result);
+// thread has ended; `result` is its result then. `devices_kept`: the device scan kept at least
+// one device (with none there is nothing to ask the service, and the scan is done).
+scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result, bool devices_kept = true);
 // After the exchange's error dialog (1 Retry, 2 Cancel; no dialog counts as 2).
 scan_tick decide_after_scan_error(int32_t phase, int dialog_result);
 

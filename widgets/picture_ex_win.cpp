@@ -28,6 +28,17 @@ IPicture* picture_from(HGLOBAL memory, DWORD length, bool owns) {
   return SUCCEEDED(hr) ? picture : nullptr;
 }
 
+// Waits for the thread while serving messages other threads send to this one: the drawing
+// thread's window calls may wait on this (the user-interface) thread.
+void wait_serving_sent_messages(HANDLE thread) {
+  for (;;) {
+    DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (r != WAIT_OBJECT_0 + 1) return;
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 }  // namespace
 
 CPictureExWnd::CPictureExWnd() {
@@ -260,7 +271,7 @@ void CPictureExWnd::stop() {
   if (stop_event_) SetEvent(stop_event_);
   if (thread_) {
     // The thread leaves at once on the event; it must have ended before its frames can go.
-    if (WaitForSingleObject(thread_, 5000) == WAIT_TIMEOUT) WaitForSingleObject(thread_, INFINITE);
+    wait_serving_sent_messages(thread_);
     CloseHandle(thread_);
     thread_ = nullptr;
   }

@@ -16,10 +16,12 @@ TEST(ScanPageTick, PhaseMachine) {
     bool worker_ended;
     int32_t result;
     scan_tick expected;
+    bool devices_kept = true;
   } cases[] = {
       {"first tick starts the device scan", 0, false, 0, {1, act_start_device_scan}},
       {"device scan still running", 1, false, 0, {1, 0}},
       {"device scan done", 1, true, 0, {2, act_close_worker | act_add_checking_line | act_start_online_check}},
+      {"device scan kept nothing: nothing to ask the service", 1, true, 0, {2, ended | act_post_scan_done}, false},
       {"device scan failed: timer stopped before the dialog, back to idle", 1, true, -1,
        {0, act_close_worker | act_kill_timer | act_show_device_error | act_reset_progress |
                act_arrow_cursor | act_post_show_home}},
@@ -29,7 +31,7 @@ TEST(ScanPageTick, PhaseMachine) {
       {"an unknown phase does nothing", 7, true, 0, {7, 0}},
   };
   for (const auto& c : cases) {
-    scan_tick t = decide_scan_tick(c.phase, c.worker_ended, c.result);
+    scan_tick t = decide_scan_tick(c.phase, c.worker_ended, c.result, c.devices_kept);
     EXPECT_EQ(t.phase, c.expected.phase) << c.what;
     EXPECT_EQ(t.actions, c.expected.actions) << c.what;
   }
