@@ -147,7 +147,7 @@ TEST(ScanPage, WholeScanAgainstTheStandIn) {
   unsigned before = picture_sum(page.picture().handle());
   gui::pump_for(400);
   EXPECT_NE(picture_sum(page.picture().handle()), before) << "the animation stood still";
-  if (!shot_path("scan_mid.bmp").empty()) gui::save_bmp(page.handle(), shot_path("scan_mid.bmp"));
+  if (!shot_path("scan_mid.bmp").empty()) gui::save_screen_bmp(page.handle(), shot_path("scan_mid.bmp"));
 
   ASSERT_TRUE(gui::pump_until([&] { return owner.got_any(); }, 30000));
   ASSERT_EQ(owner.received().size(), 1u);
@@ -216,6 +216,41 @@ TEST(ScanPage, FailuresEndAsTheyShould) {
       EXPECT_EQ(requests_seen(*services[i]), c.run.contacted[i]) << c.what << i;
     }
   }
+}
+
+// The real dialog, answered the way a user would: Retry.
+bool g_retry_clicked = false;
+void CALLBACK answer_with_retry(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = gui::find_window(L"#32770");
+  if (!dialog || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, id);
+  if (!shot_path("scan_error.bmp").empty()) {
+    gui::save_screen_bmp(dialog, shot_path("scan_error.bmp"));
+    gui::save_screen_bmp(GetParent(dialog) ? GetParent(dialog) : dialog, shot_path("scan_error_owner.bmp"));
+  }
+  HWND retry = GetDlgItem(dialog, 1);
+  PostMessageW(retry, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(retry, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  g_retry_clicked = true;
+}
+
+TEST(ScanPage, ErrorDialogRetryAsksForANewScan) {
+  ui_for_test ui;
+  std::unique_ptr<stand_in_service> services[3];
+  exchange_run run{"", {answering({"--mode", "499", "--message", "Closed for maintenance"}), answering(), answering()},
+                   0, 0, u"", false, {1, 0, 0}};
+  ASSERT_TRUE(start_exchange_hosts(run, services));
+  owner_window owner;
+  page_for_test t(owner.window);
+  g_retry_clicked = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, answer_with_retry);
+  t.page.start_scan();
+  ASSERT_TRUE(gui::pump_until([&] { return owner.got_any(); }, 60000));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_retry_clicked);
+  EXPECT_EQ(owner.received()[0].id, WM_APP_START_SCAN);
+  EXPECT_EQ(requests_seen(*services[1]), 0);
+  EXPECT_EQ(requests_seen(*services[2]), 0);
 }
 
 TEST(ScanPage, NoDevicesAndAFailedDeviceScan) {
