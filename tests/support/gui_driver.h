@@ -42,6 +42,9 @@ RECT rect_in_parent(HWND window);
 
 // Saves a window's client area as a 24-bit BMP (for screenshots to look at).
 bool save_bmp(HWND window, const std::wstring& path);
+// Saves what the screen shows of a window, its child windows included (they are not part of
+// the window's own client rendering).
+bool save_screen_bmp(HWND window, const std::wstring& path);
 
 }  // namespace gui
 

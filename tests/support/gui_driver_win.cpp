@@ -154,25 +154,26 @@ RECT rect_in_parent(HWND window) {
   return r;
 }
 
-bool save_bmp(HWND window, const std::wstring& path) {
-  rendered picture(window);
-  if (!picture.bits) return false;
-  int row = (picture.width * 3 + 3) & ~3;
+namespace {
+
+// Writes 0xRRGGBB pixels (top-down rows) as a 24-bit BMP.
+bool write_bmp(const unsigned* top_down, int width, int height, const std::wstring& path) {
+  int row = (width * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
   info.biSize = sizeof info;
-  info.biWidth = picture.width;
-  info.biHeight = picture.height;  // bottom-up rows
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up rows
   info.biPlanes = 1;
   info.biBitCount = 24;
-  info.biSizeImage = DWORD(row * picture.height);
+  info.biSizeImage = DWORD(row * height);
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info;
   file.bfSize = file.bfOffBits + info.biSizeImage;
   std::vector<unsigned char> pixels(info.biSizeImage);
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      unsigned c = picture.at(x, picture.height - 1 - y);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      unsigned c = top_down[(height - 1 - y) * width + x];
       unsigned char* p = &pixels[size_t(y * row + x * 3)];
       p[0] = c & 0xFF;
       p[1] = (c >> 8) & 0xFF;
@@ -183,6 +184,45 @@ bool save_bmp(HWND window, const std::wstring& path) {
   bool ok = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info, sizeof info, 1, out) == 1 &&
             fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
   return fclose(out) == 0 && ok;
+}
+
+}  // namespace
+
+bool save_bmp(HWND window, const std::wstring& path) {
+  rendered picture(window);
+  if (!picture.bits) return false;
+  std::vector<unsigned> pixels(size_t(picture.width) * picture.height);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) pixels[size_t(y) * picture.width + x] = picture.at(x, y);
+  return write_bmp(pixels.data(), picture.width, picture.height, path);
+}
+
+bool save_screen_bmp(HWND window, const std::wstring& path) {
+  UpdateWindow(window);
+  RECT r{};
+  GetWindowRect(window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  std::vector<unsigned> pixels(size_t(width) * height);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const unsigned*>(bits)[i] & 0xFFFFFF;
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  ReleaseDC(nullptr, screen);
+  return write_bmp(pixels.data(), width, height, path);
 }
 
 }  // namespace gui

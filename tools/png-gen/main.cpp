@@ -1,6 +1,6 @@
 // Build-time generator of the programs' pictures: png-gen <output folder>.
-// Writes <id>.png for every picture of Vantoril, Ousteln's pictures and icon into the
-// subfolder "ousteln", and a stamp file last.
+// Writes <id>.png for every picture of Vantoril and the scanning animation 127.gif,
+// Ousteln's pictures and icon into the subfolder "ousteln", and a stamp file last.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -9,6 +9,7 @@
 #include "canvas.h"
 #include "ico_writer.h"
 #include "pictures.h"
+#include "scan_animation.h"
 #include "png_writer.h"
 
 namespace {
@@ -66,8 +67,8 @@ int main(int argc, char** argv) {
   std::string offer_folder = folder + "/ousteln";
   mkdir(offer_folder.c_str(), 0777);  // may exist already
   if (!write_pictures(all_pictures(), folder) || !write_pictures(offer_pictures(), offer_folder) ||
-      !write_offer_icon(offer_folder))
+      !write_offer_icon(offer_folder) || !write_file(folder + "/127.gif", scan_animation_gif()))
     return 1;
-  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 1 << "\n";
+  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 2 << "\n";
   return 0;
 }
