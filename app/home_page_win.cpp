@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/home_page.h"
+#include "base/text.h"
 #include "base/wide.h"
 #include "engine/system_facts.h"
 #include "framework/gdi.h"

@@ -37,13 +37,14 @@ void light_button(canvas& c, int, int f, int x, int w, int h) {
   c.round_frame(x + 0.5, 0.5, w - 1, h - 1, 3, 1, edge);
 }
 
-// Sidebar entry: navy band, lighter when hovered, a white glyph at the left.
+// Sidebar entry on the bar's light grey: its caption is dark blue, and white on the selected
+// (pressed) frame, which is a blue band with a white mark at the left.
 void sidebar_entry(canvas& c, int id, int f, int x, int w, int h) {
-  // The disabled entry is light, so that its dark grey caption reads.
-  colour band = f == 1 ? blue : f == 2 ? blue_pressed : f == 3 ? rgb(214, 219, 225) : navy;
+  colour band = f == 1 ? rgb(208, 222, 238) : f == 2 ? blue : rgb(229, 233, 238);
   c.rect(x, 0, w, h, band);
-  if (f == 1 || f == 2) c.rect(x, 0, 4, h, white);
-  colour ink = f == 3 ? rgb(150, 158, 168) : white;
+  if (f == 2) c.rect(x, 0, 4, h, white);
+  if (f != 2) c.rect(x, h - 1, w, 1, rgb(210, 217, 226));  // a thin rule between entries
+  colour ink = f == 3 ? rgb(168, 176, 184) : f == 2 ? white : blue;
   double cx = x + 26, cy = h / 2.0;
   switch (id % 7) {
     case 0: c.ring(cx, cy, 9, 2, ink); c.line(cx, cy, cx + 5, cy - 4, 2, ink); break;
