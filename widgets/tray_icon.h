@@ -76,7 +76,8 @@ class CTrayIconImpl {
         if (IsWindowVisible(owner())) {
           ShowWindow(owner(), SW_HIDE);
         } else {
-          ShowWindow(owner(), SW_SHOW);
+          // A window hidden while minimised would come back as a taskbar button only.
+          ShowWindow(owner(), IsIconic(owner()) ? SW_RESTORE : SW_SHOW);
           SetForegroundWindow(owner());
         }
         break;
