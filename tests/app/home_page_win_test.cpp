@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/home_page.h"
+#include "app/sidebar.h"
 #include "base/wide.h"
 #include "engine/system_facts.h"
 #include "tests/app/ui_setup.h"
@@ -223,12 +224,15 @@ TEST_F(page_fixture, JapaneseCaptionsUseTheTwelvePointFont) {
   EXPECT_EQ(welcome->font_height, height_of("ja", "font_normal_13"));
 }
 
-// With VANTORIL_SHOT_DIR set: the page beside a stand-in bar, with this machine's facts.
+// With VANTORIL_SHOT_DIR set: the page beside the navigation bar, with this machine's facts.
 TEST_F(page_fixture, Screenshot) {
   const char* dir = std::getenv("VANTORIL_SHOT_DIR");
   if (!dir) GTEST_SKIP() << "no VANTORIL_SHOT_DIR";
   query_wmi_facts();
   page.read_facts = &current_home_facts;
+  sidebar_window_c bar;
+  RECT left = {0, 0, 187, 600};
+  ASSERT_TRUE(bar.create_bar(host.handle(), host.handle(), left));
   InvalidateRect(page, nullptr, FALSE);
   gui::pump_for(300);
   EXPECT_TRUE(gui::save_screen_bmp(host.handle(),
