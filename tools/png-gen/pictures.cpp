@@ -332,3 +332,13 @@ void paint_offer_icon(canvas& c) {
   c.ring(s * 0.38, s * 0.24, s * 0.08, s * 0.05, ink);
   c.ring(s * 0.62, s * 0.24, s * 0.08, s * 0.05, ink);
 }
+
+void paint_program_icon(canvas& c) {
+  double s = c.w;
+  c.round_rect(0.5, 0.5, s - 1, s - 1, s / 6, rgb(24, 90, 160));
+  const colour ink = white;
+  // A "V" over a small gear ring: drivers kept in shape.
+  c.line(s * 0.24, s * 0.22, s * 0.5, s * 0.78, s * 0.13, ink);
+  c.line(s * 0.76, s * 0.22, s * 0.5, s * 0.78, s * 0.13, ink);
+  c.ring(s * 0.5, s * 0.5, s * 0.40, s * 0.04, rgb(195, 208, 224));
+}
