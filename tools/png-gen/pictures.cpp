@@ -79,9 +79,10 @@ void caption_button(canvas& c, int id, int f, int x, int w, int h) {
 }
 
 void pattern(canvas& c, int, int, int, int, int) {
-  c.fill(rgb(243, 246, 250));
-  c.rect(0, 0, 1, 1, rgb(236, 241, 247));
-  c.rect(2, 2, 1, 1, rgb(236, 241, 247));
+  // The main window's caption and status strip: white texts and logos stand on it.
+  c.fill(rgb(22, 72, 128));
+  c.rect(0, 0, 1, 1, rgb(30, 84, 144));
+  c.rect(2, 2, 1, 1, rgb(30, 84, 144));
 }
 
 void about_picture(canvas& c, int, int, int, int w, int h) {
