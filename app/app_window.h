@@ -76,6 +76,8 @@ class main_window_c : public window_impl<main_window_c>,
   // True when a quit left work running past the wait: what it uses must not be freed.
   bool work_left_running() const { return work_left_running_; }
   bool has_update_link() const { return update_link_ != nullptr; }
+  // The enabled window that this one is the owner of while it is disabled (the open dialog).
+  HWND open_dialog() const;
 
   sidebar_window_c sidebar;
   home_window_c home_page;

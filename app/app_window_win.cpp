@@ -275,10 +275,34 @@ bool main_window_c::modal_open() const {
   return handle() && !IsWindowEnabled(handle());
 }
 
+namespace {
+
+struct owned_search {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<owned_search*>(data);
+  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window) ||
+      !IsWindowEnabled(window))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND main_window_c::open_dialog() const {
+  // Also a dialog that a job shows from its own thread.
+  owned_search search = {handle(), nullptr};
+  EnumWindows(find_enabled_owned, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void main_window_c::bring_modal_to_front() {
   if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
-  HWND popup = GetWindow(handle(), GW_ENABLEDPOPUP);
-  if (!popup) popup = GetLastActivePopup(handle());
+  HWND popup = open_dialog();
   if (!popup) popup = handle();
   SetForegroundWindow(popup);
   BringWindowToTop(popup);
