@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/gdi.h"
+#include "framework/window.h"
 
 namespace gui {
 
@@ -25,6 +27,12 @@ void double_click_at(HWND window, int x, int y);
 void right_click_at(HWND window, int x, int y);
 // Moves the pointer over a point of the client area (WM_MOUSEMOVE only).
 void hover_at(HWND window, int x, int y);
+// A click through the system's input queue: the pointer is moved to the point and the button
+// pressed and released, so the window under the point gets it as a user's click would (a
+// disabled control gets nothing). The window must be visible and on top.
+void input_click_at(HWND window, int x, int y);
+// Moves the real pointer over a point of the client area (the hover state follows it).
+void move_pointer_to(HWND window, int x, int y);
 // Posts a key press (down and up) to `window`.
 void press_key(HWND window, UINT virtual_key);
 
@@ -40,6 +48,28 @@ RECT rect_in_parent(HWND window);
 
 // Saves a window's client area as a 24-bit BMP (for screenshots to look at).
 bool save_bmp(HWND window, const std::wstring& path);
+// The same as the screen shows it, child windows included (the window must be on top).
+bool save_screen_bmp(HWND window, const std::wstring& path);
+
+// A plain top-level window standing for a program's main window: it records the messages it is
+// given from WM_USER up, and WM_COMMAND, for the test to read.
+class recording_window : public window_impl<recording_window> {
+ public:
+  struct entry {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+  };
+  std::vector<entry> log;
+
+  explicit recording_window(int width = 800, int height = 600,
+                            DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  int count(UINT message) const;
+  // The wParam of each recorded `message`, in order.
+  std::vector<WPARAM> wparams(UINT message) const;
+  bool process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                              LRESULT& result) override;
+};
 
 }  // namespace gui
 

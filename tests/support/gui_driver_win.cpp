@@ -182,3 +182,100 @@ bool save_bmp(HWND window, const std::wstring& path) {
 }
 
 }  // namespace gui
+
+namespace gui {
+
+namespace {
+
+POINT screen_point(HWND window, int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(window, &p);
+  return p;
+}
+
+void send_mouse(DWORD flags) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+}  // namespace
+
+void move_pointer_to(HWND window, int x, int y) {
+  POINT p = screen_point(window, x, y);
+  SetCursorPos(p.x, p.y);
+  send_mouse(MOUSEEVENTF_MOVE);  // a zero move, so that the window under the pointer hears it
+}
+
+void input_click_at(HWND window, int x, int y) {
+  move_pointer_to(window, x, y);
+  send_mouse(MOUSEEVENTF_LEFTDOWN);
+  send_mouse(MOUSEEVENTF_LEFTUP);
+}
+
+bool save_screen_bmp(HWND window, const std::wstring& path) {
+  RECT r = client_rect(window);
+  POINT origin = screen_point(window, 0, 0);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = r.right;
+  info.bmiHeader.biHeight = r.bottom;  // bottom-up rows, as the file keeps them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (bitmap && dc) {
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    ok = BitBlt(dc, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY) != FALSE;
+    SelectObject(dc, old);
+  }
+  if (ok) {
+    GdiFlush();
+    DWORD size = DWORD(((r.right * 3 + 3) & ~3) * r.bottom);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    ok = out && fwrite(&file, sizeof file, 1, out) == 1 &&
+         fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+         fwrite(bits, 1, size, out) == size;
+    if (out) ok = fclose(out) == 0 && ok;
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (dc) DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+recording_window::recording_window(int width, int height, DWORD style) {
+  RECT area = {0, 0, width, height};
+  create(nullptr, area, L"Test host", style);
+}
+
+int recording_window::count(UINT message) const {
+  int n = 0;
+  for (const entry& e : log) n += e.message == message;
+  return n;
+}
+
+std::vector<WPARAM> recording_window::wparams(UINT message) const {
+  std::vector<WPARAM> found;
+  for (const entry& e : log)
+    if (e.message == message) found.push_back(e.wparam);
+  return found;
+}
+
+bool recording_window::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam,
+                                              LRESULT& result) {
+  if (message != WM_COMMAND && (message < WM_USER || message > 0xBFFF)) return false;
+  log.push_back({message, wparam, lparam});
+  result = 0;
+  return true;
+}
+
+}  // namespace gui

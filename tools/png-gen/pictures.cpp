@@ -29,6 +29,14 @@ void blue_button(canvas& c, int, int f, int x, int w, int h) {
   c.round_rect(x + 0.5, 0.5, w - 1, h - 1, h > 40 ? 8 : 4, state_blue(f));
 }
 
+// The big start button: a magnifier left of the caption, which starts at x 120.
+void start_button(canvas& c, int id, int f, int x, int w, int h) {
+  blue_button(c, id, f, x, w, h);
+  double cx = x + 68, cy = h / 2.0 - 6;
+  c.ring(cx, cy, 17, 5, white);
+  c.line(cx + 12, cy + 12, cx + 27, cy + 27, 7, white);
+}
+
 // Light button with a thin frame (dialog OK/Cancel, preferences buttons).
 void light_button(canvas& c, int, int f, int x, int w, int h) {
   colour fill = f == 1 ? pale_blue : f == 2 ? light_blue : rgb(250, 250, 252);
@@ -37,13 +45,14 @@ void light_button(canvas& c, int, int f, int x, int w, int h) {
   c.round_frame(x + 0.5, 0.5, w - 1, h - 1, 3, 1, edge);
 }
 
-// Sidebar entry: navy band, lighter when hovered, a white glyph at the left.
+// Sidebar entry on the bar's light grey: its caption is dark blue, and white on the selected
+// (pressed) frame, which is a blue band with a white mark at the left.
 void sidebar_entry(canvas& c, int id, int f, int x, int w, int h) {
-  // The disabled entry is light, so that its dark grey caption reads.
-  colour band = f == 1 ? blue : f == 2 ? blue_pressed : f == 3 ? rgb(214, 219, 225) : navy;
+  colour band = f == 1 ? rgb(208, 222, 238) : f == 2 ? blue : rgb(229, 233, 238);
   c.rect(x, 0, w, h, band);
-  if (f == 1 || f == 2) c.rect(x, 0, 4, h, white);
-  colour ink = f == 3 ? rgb(150, 158, 168) : white;
+  if (f == 2) c.rect(x, 0, 4, h, white);
+  if (f != 2) c.rect(x, h - 1, w, 1, rgb(210, 217, 226));  // a thin rule between entries
+  colour ink = f == 3 ? rgb(168, 176, 184) : f == 2 ? white : blue;
   double cx = x + 26, cy = h / 2.0;
   switch (id % 7) {
     case 0: c.ring(cx, cy, 9, 2, ink); c.line(cx, cy, cx + 5, cy - 4, 2, ink); break;
@@ -92,13 +101,20 @@ void about_picture(canvas& c, int, int, int, int w, int h) {
   c.line(w * 0.5, h * 0.68, w * 0.68, h * 0.36, 12, white);
 }
 
+// The three steps: a mark left of each caption (the page writes the captions at x 62, 205 and
+// 359 near the top), chevrons between them and a rule below, its first part done.
 void home_steps(canvas& c, int, int, int, int w, int h) {
-  c.rect(30, h / 2 - 1, w - 60, 3, light_blue);
+  const double marks[3] = {40, 183, 337};
   for (int i = 0; i < 3; ++i) {
-    double cx = 30 + i * (w - 60) / 2.0;
-    c.circle(cx, h / 2.0, 16, i == 0 ? blue : light_blue);
-    c.circle(cx, h / 2.0, 6, white);
+    c.circle(marks[i], 15, 12, i == 0 ? blue : light_blue);
+    c.circle(marks[i], 15, 4.5, white);
   }
+  for (double x : {150.0, 305.0}) {
+    c.line(x, 9, x + 6, 15, 2, light_blue);
+    c.line(x + 6, 15, x, 21, 2, light_blue);
+  }
+  c.rect(28, h - 9, w - 56, 3, light_blue);
+  c.rect(28, h - 9, 155, 3, blue);
 }
 
 void monitor_icon(canvas& c, int, int, int, int w, int h) {
@@ -290,7 +306,7 @@ const std::vector<picture>& all_pictures() {
       {105, 84, 20, 3, true, caption_button},  {106, 84, 20, 3, true, caption_button},
       {107, 84, 20, 3, true, caption_button},  {120, 84, 20, 3, true, caption_button},
       {111, 4, 4, 1, false, pattern},          {116, 81, 128, 1, true, placeholder},
-      {117, 157, 157, 1, true, about_picture}, {118, 924, 91, 3, true, blue_button},
+      {117, 157, 157, 1, true, about_picture}, {118, 924, 91, 3, true, start_button},
       {167, 421, 49, 1, true, home_steps},     {168, 22, 19, 1, true, monitor_icon},
       {128, 288, 27, 3, true, light_button},   {129, 40, 40, 1, true, message_icon},
       {130, 40, 40, 1, true, message_icon},    {131, 40, 40, 1, true, message_icon},
