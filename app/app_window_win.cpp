@@ -21,7 +21,6 @@ constexpr int bar_width = 187;
 constexpr int link_distance = 18;   // the caption link's baseline distance from the bottom
 constexpr int check_link_x = 670;
 constexpr int update_link_x = 300;
-constexpr DWORD page_style_shown = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr DWORD page_style_hidden = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 void open_url_default(const char16_t* url, void* owner) { open_url(url, owner); }
@@ -178,11 +177,8 @@ LRESULT main_window_c::on_create() {
   const int w = client.right, h = client.bottom;
   RECT bar = {1, caption_height, 1 + bar_width, h - status_height - 1};
   RECT page = {bar_width, caption_height, w - 1, h - status_height - 1};
-  sidebar.owner = handle();
-  sidebar.create(handle(), bar, L"", page_style_shown);
-  home_page.owner = handle();
-  home_page.label = L"home";
-  home_page.create(handle(), page, L"", page_style_shown);
+  sidebar.create_bar(handle(), handle(), bar);
+  home_page.create_page(handle(), handle(), page);
   scan_page.owner = handle();
   scan_page.label = L"scan";
   scan_page.create(handle(), page, L"", page_style_hidden);
