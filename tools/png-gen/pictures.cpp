@@ -79,10 +79,11 @@ void close_button(canvas& c, int, int f, int x, int w, int h) {
 void caption_button(canvas& c, int id, int f, int x, int w, int h) {
   if (f) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, f == 1 ? blue_hover : blue_pressed);
   double cx = x + w / 2.0, cy = h / 2.0;
+  // The main window's caption buttons: 105 maximise, 120 restore, 107 minimise, 106 menu.
   switch (id) {
-    case 105: c.rect(int(cx) - 5, int(cy) + 3, 10, 2, white); break;
-    case 106: c.round_frame(cx - 5, cy - 5, 10, 10, 0, 1.5, white); break;
-    case 107: c.round_frame(cx - 5, cy - 2, 8, 8, 0, 1.5, white); c.rect(int(cx) - 2, int(cy) - 5, 8, 1, white); c.rect(int(cx) + 5, int(cy) - 5, 1, 8, white); break;
+    case 107: c.rect(int(cx) - 5, int(cy) + 3, 10, 2, white); break;
+    case 105: c.round_frame(cx - 5, cy - 5, 10, 10, 0, 1.5, white); break;
+    case 120: c.round_frame(cx - 5, cy - 2, 8, 8, 0, 1.5, white); c.rect(int(cx) - 2, int(cy) - 5, 8, 1, white); c.rect(int(cx) + 5, int(cy) - 5, 1, 8, white); break;
     default: for (int i = -4; i <= 4; i += 4) c.rect(int(cx) - 6, int(cy) + i - 1, 12, 2, white); break;
   }
 }
