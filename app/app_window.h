@@ -44,6 +44,7 @@ class main_window_c : public window_impl<main_window_c>,
     void (*open_url)(const char16_t* url, void* owner);
     int (*show_message)(void* owner, int type, const char16_t* text);
     bool (*start_version_check)(int flag, void* main_window);
+    bool (*apply_autorun)();  // start at log-on made to follow the setting
     DWORD work_wait_ms;  // how long a quit waits for running work to stop
     seams();
   };

@@ -24,6 +24,7 @@ constexpr int update_link_x = 300;
 constexpr DWORD page_style_hidden = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 void open_url_default(const char16_t* url, void* owner) { open_url(url, owner); }
+bool apply_autorun_default() { return apply_autorun(); }
 
 }  // namespace
 
@@ -31,6 +32,7 @@ main_window_c::seams::seams()
     : open_url(open_url_default),
       show_message(show_message_window),
       start_version_check(::start_version_check),
+      apply_autorun(apply_autorun_default),
       work_wait_ms(10000) {}
 
 main_window_c::main_window_c(const seams& s) : seams_(s) { window_frame_brush = &frame_brush; }
@@ -97,7 +99,7 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
       if (current_page_ && IsWindow(current_page_)) SetFocus(current_page_);
       return true;
     case WM_QUERYENDSESSION:
-      apply_autorun();
+      seams_.apply_autorun();
       return false;  // the default answer lets the session end
     case WM_ENABLE:
       on_enable(wparam != FALSE);
@@ -334,7 +336,7 @@ void main_window_c::carry_out(const main_step& s) {
     if ((a & act_ask_quit) && seams_.show_message(self, 3, get_text("quit_confirm")) == 2) return;
     quitting_ = true;
     if (a & act_stop_work) stop_work();
-    apply_autorun();
+    seams_.apply_autorun();
     DestroyWindow(self);
   }
 }

@@ -36,6 +36,7 @@ struct outside_record {
   std::vector<std::u16string> opened;
   std::vector<message_seen> messages;
   std::vector<int> version_checks;
+  int autorun_applied = 0;
   int answer = 1;  // the answer of every message dialog
   // Runs inside a message dialog, as the user would meanwhile.
   void (*while_open)() = nullptr;
@@ -47,6 +48,10 @@ int record_message(void*, int type, const char16_t* text) {
   outside->messages.push_back({type, text});
   if (outside->while_open) outside->while_open();
   return outside->answer;
+}
+bool record_autorun() {
+  ++outside->autorun_applied;
+  return true;
 }
 bool record_version_check(int flag, void*) {
   outside->version_checks.push_back(flag);
@@ -76,6 +81,7 @@ class AppWindow : public ::testing::Test {
     s.open_url = record_open;
     s.show_message = record_message;
     s.start_version_check = record_version_check;
+    s.apply_autorun = record_autorun;
     s.work_wait_ms = 5000;
     return s;
   }
@@ -444,10 +450,13 @@ TEST_F(AppWindow, ExitDuringADownloadAsksAndYesKeepsThePartialFile) {
   download_sessions.clear();
 }
 
-TEST_F(AppWindow, ExitWithoutWorkDoesNotAsk) {
+TEST_F(AppWindow, ExitWithoutWorkDoesNotAskAndTheSessionEndKeepsTheLogOnStart) {
   HWND w = make();
+  EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(record_.autorun_applied, 1);
   SendMessageW(w, WM_COMMAND, 40018, 0);
   EXPECT_TRUE(record_.messages.empty());
+  EXPECT_EQ(record_.autorun_applied, 2);
   EXPECT_FALSE(IsWindow(w));
 }
 
