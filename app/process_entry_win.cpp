@@ -120,7 +120,11 @@ int run_main_window(int show_command) {
   int result = loop->run();
   app_module().remove_message_loop();
   engine_state_in_use = main->work_left_running();
-  main.reset();
+  // A worker still running writes into the pages' records: they stay for the process's end.
+  if (engine_state_in_use)
+    static_cast<void>(main.release());
+  else
+    main.reset();
   return result;
 }
 
