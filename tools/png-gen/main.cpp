@@ -1,6 +1,6 @@
 // Build-time generator of the programs' pictures: png-gen <output folder>.
-// Writes <id>.png for every picture of Vantoril and the scanning animation 127.gif,
-// Ousteln's pictures and icon into the subfolder "ousteln", and a stamp file last.
+// Writes <id>.png for every picture of Vantoril, its icon 101.ico and the scanning animation
+// 127.gif, Ousteln's pictures and icon into the subfolder "ousteln", and a stamp file last.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -46,14 +46,14 @@ bool write_pictures(const std::vector<picture>& list, const std::string& folder)
   return true;
 }
 
-bool write_offer_icon(const std::string& folder) {
+bool write_icon(const std::string& path, void (*paint)(canvas&)) {
   std::vector<icon_image> images;
   for (int size : {16, 32, 48}) {
     canvas c(size, size);
-    paint_offer_icon(c);
+    paint(c);
     images.push_back({size, c.px});
   }
-  return write_file(folder + "/132.ico", encode_ico(images));
+  return write_file(path, encode_ico(images));
 }
 
 }  // namespace
@@ -67,8 +67,10 @@ int main(int argc, char** argv) {
   std::string offer_folder = folder + "/ousteln";
   mkdir(offer_folder.c_str(), 0777);  // may exist already
   if (!write_pictures(all_pictures(), folder) || !write_pictures(offer_pictures(), offer_folder) ||
-      !write_offer_icon(offer_folder) || !write_file(folder + "/127.gif", scan_animation_gif()))
+      !write_icon(offer_folder + "/132.ico", paint_offer_icon) ||
+      !write_icon(folder + "/101.ico", paint_program_icon) ||
+      !write_file(folder + "/127.gif", scan_animation_gif()))
     return 1;
-  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 2 << "\n";
+  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 3 << "\n";
   return 0;
 }

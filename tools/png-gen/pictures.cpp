@@ -79,18 +79,20 @@ void close_button(canvas& c, int, int f, int x, int w, int h) {
 void caption_button(canvas& c, int id, int f, int x, int w, int h) {
   if (f) c.round_rect(x + 0.5, 0.5, w - 1, h - 1, 3, f == 1 ? blue_hover : blue_pressed);
   double cx = x + w / 2.0, cy = h / 2.0;
+  // The main window's caption buttons: 105 maximise, 120 restore, 107 minimise, 106 menu.
   switch (id) {
-    case 105: c.rect(int(cx) - 5, int(cy) + 3, 10, 2, white); break;
-    case 106: c.round_frame(cx - 5, cy - 5, 10, 10, 0, 1.5, white); break;
-    case 107: c.round_frame(cx - 5, cy - 2, 8, 8, 0, 1.5, white); c.rect(int(cx) - 2, int(cy) - 5, 8, 1, white); c.rect(int(cx) + 5, int(cy) - 5, 1, 8, white); break;
+    case 107: c.rect(int(cx) - 5, int(cy) + 3, 10, 2, white); break;
+    case 105: c.round_frame(cx - 5, cy - 5, 10, 10, 0, 1.5, white); break;
+    case 120: c.round_frame(cx - 5, cy - 2, 8, 8, 0, 1.5, white); c.rect(int(cx) - 2, int(cy) - 5, 8, 1, white); c.rect(int(cx) + 5, int(cy) - 5, 1, 8, white); break;
     default: for (int i = -4; i <= 4; i += 4) c.rect(int(cx) - 6, int(cy) + i - 1, 12, 2, white); break;
   }
 }
 
 void pattern(canvas& c, int, int, int, int, int) {
-  c.fill(rgb(243, 246, 250));
-  c.rect(0, 0, 1, 1, rgb(236, 241, 247));
-  c.rect(2, 2, 1, 1, rgb(236, 241, 247));
+  // The main window's caption and status strip: white texts and logos stand on it.
+  c.fill(rgb(22, 72, 128));
+  c.rect(0, 0, 1, 1, rgb(30, 84, 144));
+  c.rect(2, 2, 1, 1, rgb(30, 84, 144));
 }
 
 void about_picture(canvas& c, int, int, int, int w, int h) {
@@ -347,4 +349,14 @@ void paint_offer_icon(canvas& c) {
   c.rect(int(s * 0.45), int(s * 0.32), int(s * 0.1 + 0.5), int(s * 0.49 + 0.5), rgb(244, 107, 32));
   c.ring(s * 0.38, s * 0.24, s * 0.08, s * 0.05, ink);
   c.ring(s * 0.62, s * 0.24, s * 0.08, s * 0.05, ink);
+}
+
+void paint_program_icon(canvas& c) {
+  double s = c.w;
+  c.round_rect(0.5, 0.5, s - 1, s - 1, s / 6, rgb(24, 90, 160));
+  const colour ink = white;
+  // A "V" over a small gear ring: drivers kept in shape.
+  c.line(s * 0.24, s * 0.22, s * 0.5, s * 0.78, s * 0.13, ink);
+  c.line(s * 0.76, s * 0.22, s * 0.5, s * 0.78, s * 0.13, ink);
+  c.ring(s * 0.5, s * 0.5, s * 0.40, s * 0.04, rgb(195, 208, 224));
 }

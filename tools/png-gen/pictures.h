@@ -21,3 +21,5 @@ const std::vector<picture>& all_pictures();
 const std::vector<picture>& offer_pictures();
 // Ousteln's program icon, drawn into a square canvas of any size.
 void paint_offer_icon(canvas& c);
+// Vantoril's program icon, drawn into a square canvas of any size.
+void paint_program_icon(canvas& c);
