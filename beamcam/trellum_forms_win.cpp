@@ -230,12 +230,13 @@ void TForm1::build_controls() {
 
   Panel5 = std::make_unique<panel_c>(*this, form, "Panel5", rect{843, 425, 122, 56}, clOrange);
   HWND p5 = Panel5->handle();
-  Label1 = std::make_unique<static_text_c>(*this, p5, "Label1", rect{4, 8, 62, 16}, L"Pixels Gain", ui_font(),
-                                           clBlack, clOrange);
-  Label2 = std::make_unique<static_text_c>(*this, p5, "Label2", rect{4, 32, 62, 16}, L"Frams Avrg", ui_font(),
-                                           clBlack, clOrange);
-  MaskEdit1 = std::make_unique<mask_edit_c>(*this, p5, "MaskEdit1", rect{68, 5, 48, 21}, L"1");
-  MaskEdit2 = std::make_unique<mask_edit_c>(*this, p5, "MaskEdit2", rect{68, 30, 48, 21}, L"10");
+  HFONT small = font(L"Tahoma", 11, false);
+  Label1 = std::make_unique<static_text_c>(*this, p5, "Label1", rect{3, 9, 66, 14}, L"Pixels Gain", small, clBlack,
+                                           clOrange);
+  Label2 = std::make_unique<static_text_c>(*this, p5, "Label2", rect{3, 33, 66, 14}, L"Frams Avrg", small, clBlack,
+                                           clOrange);
+  MaskEdit1 = std::make_unique<mask_edit_c>(*this, p5, "MaskEdit1", rect{70, 5, 48, 21}, L"1");
+  MaskEdit2 = std::make_unique<mask_edit_c>(*this, p5, "MaskEdit2", rect{70, 30, 48, 21}, L"10");
   MaskEdit1->OnChange = [this] { MaskEdit1Change(); };
   MaskEdit1->OnKeyDown = [this](UINT k) { MaskEdit1KeyDown(k); };
   MaskEdit2->OnChange = [this] { MaskEdit2Change(); };

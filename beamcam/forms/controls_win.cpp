@@ -1,4 +1,5 @@
 // The controls over the system's window classes.
+#include <windows.h>
 #include <commctrl.h>
 
 #include <map>
@@ -251,7 +252,8 @@ void combo_box_c::on_command(WORD code) {
 // Status bar: one simple panel.
 
 status_bar_c::status_bar_c(form_c& form, HWND parent, std::string name) : windowed_c(form, std::move(name)) {
-  make(STATUSCLASSNAMEW, parent, {0, 0, 0, 0}, WS_VISIBLE | SBARS_SIZEGRIP);
+  // Controls laid over the bar (a status text) stay on top of it.
+  make(STATUSCLASSNAMEW, parent, {0, 0, 0, 0}, WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP);
   SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
 }
 

@@ -171,6 +171,7 @@ class panel_c : public windowed_c, public surface_c {
   enum class bevel { none, single, lowered };
   panel_c(form_c& form, HWND parent, std::string name, const rect& r, COLORREF colour,
           bevel b = bevel::none, DWORD extra_style = 0);
+  ~panel_c() override;
   HWND surface_window() const override { return hwnd_; }
   COLORREF colour;
   bevel border;

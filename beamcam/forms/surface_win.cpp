@@ -258,4 +258,6 @@ panel_c::panel_c(form_c& form, HWND parent, std::string name, const rect& r, COL
   adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"", style));
 }
 
+panel_c::~panel_c() = default;
+
 }  // namespace forms
