@@ -57,6 +57,11 @@ UINT find_command(HMENU menu, const wchar_t* text) {
 int choose_command(const wchar_t* title, const wchar_t* item) {
   for (int i = 0; i < 300; ++i) {
     if (HWND w = FindWindowW(nullptr, title)) {
+      // Menus belong to their process under Wine: ask the form to choose the item itself.
+      ATOM atom = GlobalAddAtomW(item);
+      LRESULT chosen = SendMessageW(w, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0);
+      GlobalDeleteAtom(atom);
+      if (chosen == 1) return 0;
       UINT id = find_command(GetMenu(w), item);
       if (!id) return 5;
       return PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 6;
