@@ -1,6 +1,6 @@
 // grabber.dll: the stand-in grabber as a COM server (the capture filter) and as the
 // "vidc.yuy2" decompressor driver. Registering it writes the filter's class and the driver;
-// devices are listed by their own keys in the video input category (tools/grabber/README.md).
+// devices are listed by their own keys in the video input category (docs/stand-ins.md).
 #include <windows.h>
 
 #include <string>

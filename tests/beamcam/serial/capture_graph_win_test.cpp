@@ -204,6 +204,40 @@ class CaptureGraph : public ::testing::Test {
   DWORD cookie_ = 0;
 };
 
+// The DLL as the run script registers it: a COM server and the "vidc.yuy2" driver.
+class CaptureGraphDll : public CaptureGraph {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::filesystem::path dll = std::filesystem::path(exe).parent_path() / "grabber.dll";
+    module_ = LoadLibraryW(dll.c_str());
+    ASSERT_TRUE(module_) << dll;
+    auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_, "DllRegisterServer")));
+    ASSERT_TRUE(reg);
+    ASSERT_EQ(reg(), S_OK);
+    clear_devices();
+    log_ = (dir_ / "standin.log").wstring();
+    SetEnvironmentVariableW(L"VANTORIL_STANDIN_LOG", log_.c_str());
+    g_messages.clear();
+    set_camera_message_box(record_message);
+  }
+  void TearDown() override {
+    set_camera_message_box(nullptr);
+    SetEnvironmentVariableW(L"VANTORIL_STANDIN_LOG", nullptr);
+    clear_devices();
+    if (module_) {
+      auto unreg =
+          reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_, "DllUnregisterServer")));
+      if (unreg) unreg();
+      FreeLibrary(module_);
+    }
+    CoUninitialize();
+  }
+  HMODULE module_ = nullptr;
+};
+
 // The pixel (c, r) of the picture, r counted from the top, in a bottom-up RGB24 frame.
 const uint8_t* pixel(const std::vector<uint8_t>& frame, int lines, int c, int r) {
   return &frame[(size_t(lines - 1 - r) * 720 + size_t(c)) * 3];
@@ -337,6 +371,17 @@ TEST_F(CaptureGraph, StopsWithoutHangWhileFramesArrive) {
     ASSERT_TRUE(form.stop_graph(10000)) << "run " << run;
     form.acq = 0;
   }
+}
+
+TEST_F(CaptureGraphDll, RegisteredDllServesTheGraph) {
+  add_device({L"a", L"AV TO USB2.0"});
+  test_form form;
+  ASSERT_EQ(BuildCaptureGraph(form), S_OK);
+  EXPECT_TRUE(g_messages.empty());
+  std::vector<uint8_t> frame = grab(form, 2);
+  ASSERT_EQ(frame.size(), size_t(720) * 576 * 3);
+  EXPECT_EQ(pixel(frame, 576, 300, 250)[2], 133);
+  EXPECT_TRUE(form.stop_graph(10000));
 }
 
 }  // namespace
