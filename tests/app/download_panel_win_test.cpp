@@ -1,0 +1,353 @@
+#include <gtest/gtest.h>
+#include "tests/app/row_host_fixture.h"
+
+#include <cstdio>
+
+#include "engine/zip/crc32.h"
+
+namespace row_test {
+
+namespace {
+
+void put16(std::string& s, uint32_t v) {
+  s += char(v & 0xFF);
+  s += char((v >> 8) & 0xFF);
+}
+void put32(std::string& s, uint32_t v) {
+  put16(s, v & 0xFFFF);
+  put16(s, v >> 16);
+}
+
+}  // namespace
+
+std::string stored_zip(size_t size) {
+  struct entry {
+    std::string name, data;
+    uint32_t offset = 0;
+  };
+  std::vector<entry> entries = {{"drv.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"},
+                                {"pad.bin", letters(size > 300 ? size - 300 : 1, 5)}};
+  std::string zip, directory;
+  for (entry& e : entries) {
+    e.offset = uint32_t(zip.size());
+    uint32_t crc = crc32_update(0, e.data.data(), e.data.size());
+    std::string common;
+    put16(common, 0);  // flags
+    put16(common, 0);  // stored
+    put16(common, 0);
+    put16(common, 0x21);  // time, date
+    put32(common, crc);
+    put32(common, uint32_t(e.data.size()));
+    put32(common, uint32_t(e.data.size()));
+    put16(common, uint32_t(e.name.size()));
+    put16(common, 0);
+    put32(zip, 0x04034b50);
+    put16(zip, 20);
+    zip += common + e.name + e.data;
+    put32(directory, 0x02014b50);
+    put16(directory, 20);
+    put16(directory, 20);
+    directory += common;
+    put16(directory, 0);
+    put16(directory, 0);
+    put16(directory, 0);
+    put32(directory, 0);
+    put32(directory, e.offset);
+    directory += e.name;
+  }
+  uint32_t at = uint32_t(zip.size());
+  zip += directory;
+  put32(zip, 0x06054b50);
+  put16(zip, 0);
+  put16(zip, 0);
+  put16(zip, uint32_t(entries.size()));
+  put16(zip, uint32_t(entries.size()));
+  put32(zip, uint32_t(directory.size()));
+  put32(zip, at);
+  put16(zip, 0);
+  return zip;
+}
+
+bool row_host_fixture::open(const offered_package& p, const std::vector<std::string>& args, int count,
+                            bool first_has_driver) {
+  // The packages come from a service of their own (with the misbehaviour asked for), so that
+  // the matching service's catalog can name their address.
+  packages = std::make_unique<stand_in_service>(args, "{}");
+  if (!packages->running()) return false;
+  if (!p.bytes.empty()) packages->add_package(p.name, p.bytes);
+  address = packages->url("/packages/" + p.name);
+  uint32_t size = p.size ? p.size : uint32_t(p.bytes.size());
+  char item[2048];
+  std::snprintf(item, sizeof item,
+                R"({"hardid": "PCI\\VEN_7A01&DEV_0001", "id": 9, "ver": "9.0.0.0", "size": %u,
+                    "remote_url": "%s", "infpath": "drv.inf", "md5sum": "%s", "manu": "Acme",
+                    "date": "2024-02-02", "desc": "Acme Display Adapter", "sign": 0, "cp": 1,
+                    "targetos": 61, "class": "Display"})",
+                size, address.c_str(), p.md5.c_str());
+  std::string catalog = std::string(R"({"drivers": {"PCI\\VEN_7A01&DEV_0001": [)") + item + "]}}";
+  service = std::make_unique<stand_in_service>(std::vector<std::string>{}, catalog);
+  if (!service->running()) return false;
+  service->use_for_endpoints();
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "device\ninstance = PCI\\VEN_7A01&DEV_0001\\" + std::to_string(i) + "\nname = Adapter " +
+            std::to_string(i + 1) + "\nclass = Display\nhardware = PCI\\VEN_7A01&DEV_0001\n";
+    if (i == 0 && first_has_driver)
+      text += "inf = oem3.inf\ndriver_version = 1.0.0.0\ndriver_date = 2019-05-01\nprovider = Acme\n";
+  }
+  std::string error;
+  if (!load_row_host_devices(text, devices, error)) return false;
+  host = std::make_unique<row_host_c>();
+  return host->create_host(devices, seams) != nullptr && row() != nullptr;
+}
+
+}  // namespace row_test
+
+namespace {
+
+using namespace row_test;
+
+// What a timer saw of the modal window while it was open (a modal loop runs our timers too).
+struct modal_watch {
+  static modal_watch*& current() {
+    static modal_watch* w = nullptr;
+    return w;
+  }
+  HWND except = nullptr;
+  std::function<bool(HWND)> on_dialog;  // true when done with it
+  bool seen = false;
+  UINT_PTR timer = 0;
+
+  explicit modal_watch(HWND host, std::function<bool(HWND)> f) : except(host), on_dialog(std::move(f)) {
+    current() = this;
+    timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+      modal_watch* w = current();
+      if (!w || w->seen) return;
+      HWND d = gui::find_window(L"#32770");
+      if (d && IsWindowVisible(d) && w->on_dialog(d)) w->seen = true;
+    });
+  }
+  ~modal_watch() {
+    KillTimer(nullptr, timer);
+    current() = nullptr;
+  }
+};
+
+// Lines of the stand-in log whose program is `program`.
+size_t starts_of(const std::string& log, const std::string& program) {
+  size_t n = 0;
+  for (size_t at = 0; at < log.size();) {
+    if (log.compare(at, program.size() + 1, program + "\t") == 0) ++n;
+    size_t nl = log.find('\n', at);
+    if (nl == std::string::npos) break;
+    at = nl + 1;
+  }
+  return n;
+}
+
+std::string last_line(const std::string& text) {
+  std::string t = text;
+  while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+  size_t nl = t.find_last_of('\n');
+  return nl == std::string::npos ? t : t.substr(nl + 1);
+}
+
+TEST(DownloadRowWindow, DownloadsUnderTheAddressesMd5WithTheCatalogsSize) {
+  row_host_fixture f;
+  std::string bytes = letters(150000);
+  ASSERT_TRUE(f.open({"good.zip", bytes, md5_of(bytes)}));
+  EXPECT_EQ(f.action_text(), L"Download");
+  f.press_action();
+  EXPECT_EQ(f.action_text(), L"Pause");
+  ASSERT_TRUE(gui::pump_until([&] { return f.action_text() == L"Install"; }, 30000));
+  EXPECT_EQ(f.final_file().filename().string(), md5_of(f.address) + ".zip");
+  EXPECT_EQ(fs::file_size(f.final_file()), bytes.size());
+  EXPECT_FALSE(fs::exists(f.partial_file()));
+  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-install.bmp").wstring());
+}
+
+TEST(DownloadRowWindow, WrongMd5EndsInDownloadErrorWithNoFile) {
+  row_host_fixture f;
+  std::string bytes = letters(50000, 3);
+  ASSERT_TRUE(f.open({"bad.zip", bytes, std::string(32, '0')}));
+  f.press_action();
+  ASSERT_TRUE(gui::pump_until([&] { return f.row()->session()->status == download_failed; }, 30000));
+  EXPECT_EQ(f.action_text(), L"Resume");
+  EXPECT_FALSE(fs::exists(f.final_file()));
+  EXPECT_FALSE(fs::exists(f.partial_file()));
+  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-error.bmp").wstring());
+}
+
+TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
+  row_host_fixture f;
+  std::string bytes = letters(400000, 4);
+  ASSERT_TRUE(f.open({"slow.zip", bytes, md5_of(bytes)}, {"--mode", "slow", "--delay", "0.02", "--chunk", "2048"}));
+  f.press_action();
+  ASSERT_TRUE(gui::pump_until([&] { return f.row()->session()->transfer.bytes_on_disk > 4096; }, 20000));
+  f.press_action();
+  EXPECT_EQ(f.action_text(), L"Resume");
+  EXPECT_EQ(f.row()->session()->status, download_partial);
+  // The connection closes: the transfer's thread ends.
+  ASSERT_TRUE(gui::pump_until([&] { return !f.row()->session()->is_running(); }, 10000));
+  gui::pump_for(300);
+  EXPECT_EQ(f.action_text(), L"Resume");
+  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-paused.bmp").wstring());
+  uint32_t kept = f.row()->session()->transfer.bytes_on_disk;
+  ASSERT_GT(kept, 0u);
+  f.press_action();
+  EXPECT_EQ(f.action_text(), L"Pause");
+  auto ranged = [&] {
+    for (const auto& r : f.packages->requests())
+      if (r.text("range") == "bytes=" + std::to_string(kept) + "-") return true;
+    return false;
+  };
+  ASSERT_TRUE(gui::pump_until(ranged, 10000));
+
+  // Pause and Resume pressed at once: the resume waits for the old transfer's end, then asks
+  // for the rest.
+  ASSERT_TRUE(gui::pump_until([&] { return f.row()->session()->transfer.bytes_on_disk > kept + 4096; }, 20000));
+  size_t before = f.packages->requests().size();
+  f.press_action();
+  f.press_action();
+  EXPECT_EQ(f.action_text(), L"Pause");
+  ASSERT_TRUE(gui::pump_until([&] { return f.packages->requests().size() > before; }, 10000));
+  EXPECT_EQ(f.packages->requests().back().text("range").rfind("bytes=", 0), 0u);
+  ASSERT_TRUE(gui::pump_until([&] { return f.action_text() == L"Install"; }, 60000));
+  EXPECT_EQ(read_file_bytes(f.final_file()), bytes);
+}
+
+std::string debug_listing(row_host_fixture& f) {
+  std::string out;
+  for (auto& e : fs::recursive_directory_iterator(f.temp.path())) out += e.path().string() + "\n";
+  auto rec = package_install_for(f.address, nullptr);
+  out += "result " + std::to_string(rec->task.result()) + " infs " + std::to_string(rec->job.wanted_infs.size());
+  for (auto& i : rec->job.wanted_infs) out += " " + u16_to_utf8(i);
+  return out;
+}
+
+// Places a finished package where the row's session looks for it.
+void place_package(row_host_fixture& f, const std::string& bytes) {
+  download_session_c* s = f.row()->session();
+  write_file_bytes(fs::path(s->final_path), bytes);
+  s->resolve_download_files();
+  SendMessageW(f.row()->handle(), WM_TIMER, 0, 0);
+}
+
+TEST(DownloadRowWindow, InstallOfALargeZipShowsTheWaitWindowAndRecordsTheAddress) {
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"big.zip", "", "", 2 << 20}));
+  place_package(f, stored_zip(2 << 20));
+  ASSERT_EQ(f.action_text(), L"Install");
+  set_env("VANTORIL_EXTRACT_DELAY_MS", "1500");
+  RECT seen = {}, host = {};
+  std::wstring title;
+  GetWindowRect(f.host->handle(), &host);
+  {
+    modal_watch watch(f.host->handle(), [&](HWND d) {
+      GetWindowRect(d, &seen);
+      title = gui::window_text(d);
+      gui::save_bmp(d, (fs::path(VANTORIL_SOURCE_DIR) / "build" / "install-wait.bmp").wstring());
+      return true;
+    });
+    f.press_action();  // returns when the wait window has closed
+    EXPECT_TRUE(watch.seen);
+  }
+  set_env("VANTORIL_EXTRACT_DELAY_MS", "");
+  EXPECT_EQ(title, L"Install");
+  EXPECT_EQ(seen.right - seen.left, 400);
+  EXPECT_EQ(seen.bottom - seen.top, 200);
+  EXPECT_NEAR((seen.left + seen.right) / 2, (host.left + host.right) / 2, 2);
+  EXPECT_NEAR((seen.top + seen.bottom) / 2, (host.top + host.bottom) / 2, 2);
+  ASSERT_TRUE(gui::pump_until([&] { return f.standin_log().find("DPInst") != std::string::npos; }, 10000))
+      << f.standin_log() << debug_listing(f);
+  std::string log = f.standin_log();
+  EXPECT_LT(log.find("extract.exe"), log.find("DPInst"));
+  EXPECT_EQ(last_line(f.history()), f.address);
+}
+
+TEST(DownloadRowWindow, ABrokenZipAddsNoHistoryLine) {
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"broken.zip", "", "", 2 << 20}));
+  place_package(f, letters(2 << 20, 9));
+  f.press_action();
+  ASSERT_TRUE(gui::pump_until([&] { return !package_install_running(f.address); }, 20000));
+  EXPECT_NE(f.standin_log().find("extract.exe"), std::string::npos);
+  EXPECT_EQ(f.history(), "");
+}
+
+TEST(DownloadRowWindow, ASmallZipRunsUnwatchedAndOutlivesItsRow) {
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"small.zip", "", "", 900 * 1024}));
+  place_package(f, stored_zip(900 * 1024));
+  set_env("VANTORIL_EXTRACT_DELAY_MS", "800");
+  bool dialog = false;
+  {
+    modal_watch watch(f.host->handle(), [&](HWND) { return dialog = true; });
+    f.press_action();
+    f.press_action();  // the job runs: nothing more starts
+    EXPECT_TRUE(package_install_running(f.address));
+    f.host->delete_row(f.row());
+    gui::pump_until([&] { return !package_install_running(f.address); }, 20000);
+  }
+  set_env("VANTORIL_EXTRACT_DELAY_MS", "");
+  EXPECT_FALSE(dialog);
+  EXPECT_FALSE(package_install_running(f.address));
+  EXPECT_EQ(starts_of(f.standin_log(), "extract.exe"), 1u);
+  EXPECT_EQ(last_line(f.history()), f.address);
+}
+
+TEST(DownloadRowWindow, AutomaticBackupIsQueuedPerDeviceBeforeTheExtractor) {
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"backup.zip", "", "", 900 * 1024}, {}, 2, true));
+  place_package(f, stored_zip(900 * 1024));
+  app_settings.AutoBackup = 1;
+  f.press_action();
+  EXPECT_EQ(f.host->log(), (std::vector<std::string>{"queue_backup 0", "queue_backup 1", "backup_queued"}));
+  ASSERT_TRUE(gui::pump_until([&] { return !package_install_running(f.address); }, 20000));
+  EXPECT_EQ(starts_of(f.standin_log(), "extract.exe"), 1u);
+  app_settings.AutoBackup = 0;
+}
+
+TEST(DownloadRowWindow, DoubleClicksShowDetailsAndFoldTheGroup) {
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"details.zip", "", "", 1000}, {}, 2, true));
+  int checks = 0;
+  {
+    modal_watch watch(f.host->handle(), [&](HWND d) {
+      RECT r;
+      GetWindowRect(d, &r);
+      EXPECT_EQ(r.right - r.left, 640);
+      EXPECT_EQ(r.bottom - r.top, 420);
+      EXPECT_EQ(gui::window_text(d), L"Show Details");
+      HWND devices = GetDlgItem(d, 102), properties = GetDlgItem(d, 101);
+      RECT a = gui::rect_in_parent(devices), b = gui::rect_in_parent(properties);
+      EXPECT_EQ(a.left, 15);
+      EXPECT_EQ(a.top, 50);
+      EXPECT_EQ(b.left, 15);
+      EXPECT_EQ(b.top, 170);
+      EXPECT_EQ(ListView_GetItemCount(properties), 13);
+      EXPECT_EQ(ListView_GetNextItem(devices, -1, LVNI_SELECTED), 0);
+      wchar_t cell[200] = L"";
+      ListView_GetItemText(properties, 0, 1, cell, 200);
+      EXPECT_STREQ(cell, L"PCI\\VEN_7A01&DEV_0001\\0");
+      gui::save_bmp(d, (fs::path(VANTORIL_SOURCE_DIR) / "build" / "details.bmp").wstring());
+      ListView_SetItemState(devices, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+      ListView_GetItemText(properties, 1, 1, cell, 200);
+      EXPECT_STREQ(cell, L"");  // the second device has no installed-driver values
+      ListView_GetItemText(properties, 1, 2, cell, 200);
+      EXPECT_STREQ(cell, L"Acme Display Adapter");
+      ++checks;
+      PostMessageW(d, WM_COMMAND, IDOK, 0);
+      return true;
+    });
+    SendMessageW(f.row()->handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));
+    EXPECT_TRUE(watch.seen);
+  }
+  EXPECT_EQ(checks, 1);
+  HWND header = f.host->list().stack().rows[0]->get_hwnd();
+  SendMessageW(header, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
+  SendMessageW(header, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
+  EXPECT_EQ(f.host->log(), (std::vector<std::string>{"toggled 0 0", "toggled 0 1"}));
+}
+
+}  // namespace
