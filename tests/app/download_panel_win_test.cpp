@@ -80,7 +80,7 @@ bool row_host_fixture::open(const offered_package& p, const std::vector<std::str
   char item[2048];
   std::snprintf(item, sizeof item,
                 R"({"hardid": "PCI\\VEN_7A01&DEV_0001", "id": 9, "ver": "9.0.0.0", "size": %u,
-                    "remote_url": "%s", "infpath": "drv.inf", "md5sum": "%s", "manu": "Acme",
+                    "remote_url": "%s", "infpath": "pkg\\drv.inf", "md5sum": "%s", "manu": "Acme",
                     "date": "2024-02-02", "desc": "Acme Display Adapter", "sign": 0, "cp": 1,
                     "targetos": 61, "class": "Display"})",
                 size, address.c_str(), p.md5.c_str());
@@ -134,6 +134,16 @@ struct modal_watch {
 };
 
 // Lines of the stand-in log whose program is `program`.
+// A screenshot of the window as shown, into VANTORIL_SCREENSHOT_DIR when that is set.
+void shot(HWND window, const char* name) {
+  wchar_t dir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"VANTORIL_SCREENSHOT_DIR", dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  UpdateWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  gui::save_screen_bmp(window, (fs::path(dir) / (std::string(name) + ".bmp")).wstring());
+}
+
 size_t starts_of(const std::string& log, const std::string& program) {
   size_t n = 0;
   for (size_t at = 0; at < log.size();) {
@@ -157,13 +167,14 @@ TEST(DownloadRowWindow, DownloadsUnderTheAddressesMd5WithTheCatalogsSize) {
   std::string bytes = letters(150000);
   ASSERT_TRUE(f.open({"good.zip", bytes, md5_of(bytes)}));
   EXPECT_EQ(f.action_text(), L"Download");
+  shot(f.host->handle(), "row-download");
   f.press_action();
   EXPECT_EQ(f.action_text(), L"Pause");
   ASSERT_TRUE(gui::pump_until([&] { return f.action_text() == L"Install"; }, 30000));
   EXPECT_EQ(f.final_file().filename().string(), md5_of(f.address) + ".zip");
   EXPECT_EQ(fs::file_size(f.final_file()), bytes.size());
   EXPECT_FALSE(fs::exists(f.partial_file()));
-  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-install.bmp").wstring());
+  shot(f.host->handle(), "row-install");
 }
 
 TEST(DownloadRowWindow, WrongMd5EndsInDownloadErrorWithNoFile) {
@@ -175,7 +186,7 @@ TEST(DownloadRowWindow, WrongMd5EndsInDownloadErrorWithNoFile) {
   EXPECT_EQ(f.action_text(), L"Resume");
   EXPECT_FALSE(fs::exists(f.final_file()));
   EXPECT_FALSE(fs::exists(f.partial_file()));
-  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-error.bmp").wstring());
+  shot(f.host->handle(), "row-error");
 }
 
 TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
@@ -184,6 +195,8 @@ TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
   ASSERT_TRUE(f.open({"slow.zip", bytes, md5_of(bytes)}, {"--mode", "slow", "--delay", "0.02", "--chunk", "2048"}));
   f.press_action();
   ASSERT_TRUE(gui::pump_until([&] { return f.row()->session()->transfer.bytes_on_disk > 4096; }, 20000));
+  gui::pump_for(250);
+  shot(f.host->handle(), "row-downloading");
   f.press_action();
   EXPECT_EQ(f.action_text(), L"Resume");
   EXPECT_EQ(f.row()->session()->status, download_partial);
@@ -191,7 +204,7 @@ TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
   ASSERT_TRUE(gui::pump_until([&] { return !f.row()->session()->is_running(); }, 10000));
   gui::pump_for(300);
   EXPECT_EQ(f.action_text(), L"Resume");
-  gui::save_bmp(f.host->handle(), (fs::path(VANTORIL_SOURCE_DIR) / "build" / "row-paused.bmp").wstring());
+  shot(f.host->handle(), "row-paused");
   uint32_t kept = f.row()->session()->transfer.bytes_on_disk;
   ASSERT_GT(kept, 0u);
   f.press_action();
@@ -216,15 +229,6 @@ TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
   EXPECT_EQ(read_file_bytes(f.final_file()), bytes);
 }
 
-std::string debug_listing(row_host_fixture& f) {
-  std::string out;
-  for (auto& e : fs::recursive_directory_iterator(f.temp.path())) out += e.path().string() + "\n";
-  auto rec = package_install_for(f.address, nullptr);
-  out += "result " + std::to_string(rec->task.result()) + " infs " + std::to_string(rec->job.wanted_infs.size());
-  for (auto& i : rec->job.wanted_infs) out += " " + u16_to_utf8(i);
-  return out;
-}
-
 // Places a finished package where the row's session looks for it.
 void place_package(row_host_fixture& f, const std::string& bytes) {
   download_session_c* s = f.row()->session();
@@ -246,7 +250,7 @@ TEST(DownloadRowWindow, InstallOfALargeZipShowsTheWaitWindowAndRecordsTheAddress
     modal_watch watch(f.host->handle(), [&](HWND d) {
       GetWindowRect(d, &seen);
       title = gui::window_text(d);
-      gui::save_bmp(d, (fs::path(VANTORIL_SOURCE_DIR) / "build" / "install-wait.bmp").wstring());
+      shot(d, "install-wait");
       return true;
     });
     f.press_action();  // returns when the wait window has closed
@@ -259,7 +263,7 @@ TEST(DownloadRowWindow, InstallOfALargeZipShowsTheWaitWindowAndRecordsTheAddress
   EXPECT_NEAR((seen.left + seen.right) / 2, (host.left + host.right) / 2, 2);
   EXPECT_NEAR((seen.top + seen.bottom) / 2, (host.top + host.bottom) / 2, 2);
   ASSERT_TRUE(gui::pump_until([&] { return f.standin_log().find("DPInst") != std::string::npos; }, 10000))
-      << f.standin_log() << debug_listing(f);
+      << f.standin_log();
   std::string log = f.standin_log();
   EXPECT_LT(log.find("extract.exe"), log.find("DPInst"));
   EXPECT_EQ(last_line(f.history()), f.address);
@@ -330,7 +334,7 @@ TEST(DownloadRowWindow, DoubleClicksShowDetailsAndFoldTheGroup) {
       wchar_t cell[200] = L"";
       ListView_GetItemText(properties, 0, 1, cell, 200);
       EXPECT_STREQ(cell, L"PCI\\VEN_7A01&DEV_0001\\0");
-      gui::save_bmp(d, (fs::path(VANTORIL_SOURCE_DIR) / "build" / "details.bmp").wstring());
+      shot(d, "details");
       ListView_SetItemState(devices, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_GetItemText(properties, 1, 1, cell, 200);
       EXPECT_STREQ(cell, L"");  // the second device has no installed-driver values

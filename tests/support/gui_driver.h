@@ -40,6 +40,9 @@ RECT rect_in_parent(HWND window);
 
 // Saves a window's client area as a 24-bit BMP (for screenshots to look at).
 bool save_bmp(HWND window, const std::wstring& path);
+// Saves the window as the screen shows it, child windows and frame included (it must be
+// visible and in front).
+bool save_screen_bmp(HWND window, const std::wstring& path);
 
 }  // namespace gui
 

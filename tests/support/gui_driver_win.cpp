@@ -150,9 +150,56 @@ RECT rect_in_parent(HWND window) {
   return r;
 }
 
+namespace {
+
+// Writes 0xRRGGBB pixels, top row first, as a bottom-up 24-bit BMP.
+bool write_bmp(const unsigned* top_down, int width, int height, const std::wstring& path);
+
+}  // namespace
+
 bool save_bmp(HWND window, const std::wstring& path) {
   rendered picture(window);
   if (!picture.bits) return false;
+  return write_bmp(static_cast<const unsigned*>(picture.bits), picture.width, picture.height, path);
+}
+
+bool save_screen_bmp(HWND window, const std::wstring& path) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return false;
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  HDC screen = GetDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (bitmap) {
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    ok = BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+    GdiFlush();
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ok = ok && write_bmp(static_cast<const unsigned*>(bits), width, height, path);
+    DeleteObject(bitmap);
+  }
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+namespace {
+
+bool write_bmp(const unsigned* top_down, int width, int height, const std::wstring& path) {
+  struct {
+    int width, height;
+    const unsigned* bits;
+    unsigned at(int x, int y) const { return bits[y * width + x] & 0xFFFFFF; }
+  } picture{width, height, top_down};
   int row = (picture.width * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
@@ -180,5 +227,7 @@ bool save_bmp(HWND window, const std::wstring& path) {
             fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
   return fclose(out) == 0 && ok;
 }
+
+}  // namespace
 
 }  // namespace gui
