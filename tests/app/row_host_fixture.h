@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+
 #include "base/text.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
@@ -17,6 +19,7 @@
 #include "engine/net_client.h"
 #include "engine/package_installs.h"
 #include "engine/settings.h"
+#include "engine/zip/crc32.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
@@ -49,8 +52,6 @@ inline std::string md5_of(const std::string& text) {
   return out;
 }
 
-// A zip of stored entries: an INF under disp\ and padding that brings it to about `size`.
-std::string stored_zip(size_t size);
 
 inline int answer_yes(HWND, int, const char16_t*) { return 1; }
 inline bool always_admin() { return true; }
@@ -134,5 +135,101 @@ class row_host_fixture {
   std::string address;
   void (*saved_sleep)(uint32_t) = nullptr;
 };
+
+// Little-endian fields of the zip format.
+namespace zip_bytes {
+
+inline void put16(std::string& s, uint32_t v) {
+  s += char(v & 0xFF);
+  s += char((v >> 8) & 0xFF);
+}
+inline void put32(std::string& s, uint32_t v) {
+  put16(s, v & 0xFFFF);
+  put16(s, v >> 16);
+}
+
+}  // namespace zip_bytes
+
+// A zip of stored entries: an INF at its root and padding that brings it to about `size` bytes.
+inline std::string stored_zip(size_t size) {
+  struct entry {
+    std::string name, data;
+    uint32_t offset = 0;
+  };
+  std::vector<entry> entries = {{"drv.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"},
+                                {"pad.bin", letters(size > 300 ? size - 300 : 1, 5)}};
+  std::string zip, directory;
+  for (entry& e : entries) {
+    e.offset = uint32_t(zip.size());
+    uint32_t crc = crc32_update(0, e.data.data(), e.data.size());
+    std::string common;
+    zip_bytes::put16(common, 0);  // flags
+    zip_bytes::put16(common, 0);  // stored
+    zip_bytes::put16(common, 0);
+    zip_bytes::put16(common, 0x21);  // time, date
+    zip_bytes::put32(common, crc);
+    zip_bytes::put32(common, uint32_t(e.data.size()));
+    zip_bytes::put32(common, uint32_t(e.data.size()));
+    zip_bytes::put16(common, uint32_t(e.name.size()));
+    zip_bytes::put16(common, 0);
+    zip_bytes::put32(zip, 0x04034b50);
+    zip_bytes::put16(zip, 20);
+    zip += common + e.name + e.data;
+    zip_bytes::put32(directory, 0x02014b50);
+    zip_bytes::put16(directory, 20);
+    zip_bytes::put16(directory, 20);
+    directory += common;
+    zip_bytes::put16(directory, 0);
+    zip_bytes::put16(directory, 0);
+    zip_bytes::put16(directory, 0);
+    zip_bytes::put32(directory, 0);
+    zip_bytes::put32(directory, e.offset);
+    directory += e.name;
+  }
+  uint32_t at = uint32_t(zip.size());
+  zip += directory;
+  zip_bytes::put32(zip, 0x06054b50);
+  zip_bytes::put16(zip, 0);
+  zip_bytes::put16(zip, 0);
+  zip_bytes::put16(zip, uint32_t(entries.size()));
+  zip_bytes::put16(zip, uint32_t(entries.size()));
+  zip_bytes::put32(zip, uint32_t(directory.size()));
+  zip_bytes::put32(zip, at);
+  zip_bytes::put16(zip, 0);
+  return zip;
+}
+
+inline bool row_host_fixture::open(const offered_package& p, const std::vector<std::string>& args, int count,
+                            bool first_has_driver) {
+  // The packages come from a service of their own (with the misbehaviour asked for), so that
+  // the matching service's catalog can name their address.
+  packages = std::make_unique<stand_in_service>(args, "{}");
+  if (!packages->running()) return false;
+  if (!p.bytes.empty()) packages->add_package(p.name, p.bytes);
+  address = packages->url("/packages/" + p.name);
+  uint32_t size = p.size ? p.size : uint32_t(p.bytes.size());
+  char item[2048];
+  std::snprintf(item, sizeof item,
+                R"({"hardid": "PCI\\VEN_7A01&DEV_0001", "id": 9, "ver": "9.0.0.0", "size": %u,
+                    "remote_url": "%s", "infpath": "pkg\\drv.inf", "md5sum": "%s", "manu": "Acme",
+                    "date": "2024-02-02", "desc": "Acme Display Adapter", "sign": 0, "cp": 1,
+                    "targetos": 61, "class": "Display"})",
+                size, address.c_str(), p.md5.c_str());
+  std::string catalog = std::string(R"({"drivers": {"PCI\\VEN_7A01&DEV_0001": [)") + item + "]}}";
+  service = std::make_unique<stand_in_service>(std::vector<std::string>{}, catalog);
+  if (!service->running()) return false;
+  service->use_for_endpoints();
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "device\ninstance = PCI\\VEN_7A01&DEV_0001\\" + std::to_string(i) + "\nname = Adapter " +
+            std::to_string(i + 1) + "\nclass = Display\nhardware = PCI\\VEN_7A01&DEV_0001\n";
+    if (i == 0 && first_has_driver)
+      text += "inf = oem3.inf\ndriver_version = 1.0.0.0\ndriver_date = 2019-05-01\nprovider = Acme\n";
+  }
+  std::string error;
+  if (!load_row_host_devices(text, devices, error)) return false;
+  host = std::make_unique<row_host_c>();
+  return host->create_host(devices, seams) != nullptr && row() != nullptr;
+}
 
 }  // namespace row_test
