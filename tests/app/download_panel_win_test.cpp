@@ -19,12 +19,13 @@ struct modal_watch {
 
   explicit modal_watch(HWND host, std::function<bool(HWND)> f) : except(host), on_dialog(std::move(f)) {
     current() = this;
-    timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-      modal_watch* w = current();
-      if (!w || w->seen) return;
-      HWND d = gui::find_window(L"#32770");
-      if (d && IsWindowVisible(d) && w->on_dialog(d)) w->seen = true;
-    });
+    timer = SetTimer(nullptr, 0, 30, tick);
+  }
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    modal_watch* w = current();
+    if (!w || w->seen) return;
+    HWND d = gui::find_window(L"#32770");
+    if (d && IsWindowVisible(d) && w->on_dialog(d)) w->seen = true;
   }
   ~modal_watch() {
     KillTimer(nullptr, timer);
