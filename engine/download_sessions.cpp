@@ -138,7 +138,13 @@ int32_t download_thread(void* argument) {
 }
 
 int32_t finish_download_session(download_session_c& s, const char16_t* md5sum) {
-  if (s.status != download_running || s.is_running()) return s.status;
+  if (s.is_running()) return s.status;
+  // A pause sets the status at once; the cancel flag tells that its transfer has yet to end.
+  if (s.status == download_partial && s.transfer.cancel) {
+    s.transfer.cancel = false;
+    return s.status;
+  }
+  if (s.status != download_running) return s.status;
   if (s.transfer.cancel) {
     s.transfer.cancel = false;
     return s.status = download_partial;
@@ -171,4 +177,45 @@ download_session_c* find_download_session(const char* address, uint32_t expected
 void refresh_download_sessions() {
   for (const auto& s : download_sessions)
     if (!s->is_running()) s->resolve_download_files();
+}
+
+int32_t end_download_session(download_session_c& s) {
+  if (s.is_running()) return s.status;
+  finish_download_session(s, s.md5sum);
+  if (s.resume_pending) {
+    s.resume_pending = false;
+    if (s.status == download_partial || s.status == download_failed) s.start();
+  }
+  return s.status;
+}
+
+void pause_download_session(download_session_c& s) {
+  s.resume_pending = false;
+  if (!s.is_running()) return;
+  s.transfer.cancel = true;
+  s.status = download_partial;
+}
+
+int resume_download_session(download_session_c& s) {
+  if (s.is_running()) {
+    if (s.transfer.cancel) {
+      // The transfer was told to stop and may already have closed its connection: a new one
+      // follows it.
+      s.resume_pending = true;
+      s.status = download_running;
+    }
+    return 0;
+  }
+  s.resume_pending = false;
+  return s.start();
+}
+
+int verify_download_md5(download_session_c& s) {
+  if (!is_md5_text(s.md5sum)) return 0;
+  std::string actual;
+  if (md5_of_file(s.final_path.c_str(), actual) && equal_ci(ansi_to_u16(actual), s.md5sum)) return 1;
+  remove_file_u16(s.final_path.c_str());
+  s.transfer.bytes_on_disk = 0;
+  s.status = download_failed;
+  return -1;
 }

@@ -36,6 +36,12 @@ class download_session_c {
   transfer_state transfer;
   worker_task_c task;
   int32_t status = download_none;
+  // The candidate's MD5 sum, handed over by the row that starts the session: the end of the
+  // transfer is checked against it, whoever watches the session then.
+  char16_t md5sum[33] = {};
+  // A start asked for while a paused transfer was still winding down; the end of that
+  // transfer starts it (see finish_download_session).
+  bool resume_pending = false;
   std::u16string partial_path;
   std::u16string final_path;
 };
@@ -60,11 +66,26 @@ int probe_download_files(const std::u16string& partial_path);
 // The transfer's thread: 0 when download_to_file returned 0, else -1.
 int32_t download_thread(void* session);
 
-// What the owner does once the thread has ended: a cancelled transfer is partial; a failed
+// What the owner does once the thread has ended (a session paused while the thread still ran
+// is finished the same way): a cancelled transfer is partial; a failed
 // or short one is failed; a complete one whose MD5 differs from `md5sum` (when that is 32
 // hexadecimal digits) is failed and its file removed; otherwise the partial file becomes the final one and the
 // session is done. Returns the new status.
 int32_t finish_download_session(download_session_c& session, const char16_t* md5sum);
+// The end rule of a watching owner: finish_download_session with the session's own sum, then
+// the start that was asked for while the transfer wound down. The new status.
+int32_t end_download_session(download_session_c& session);
+// Pause: the transfer is told to stop and the session reads as paused at once; a resume asked
+// for before the old transfer ended is dropped.
+void pause_download_session(download_session_c& session);
+// Start or resume: while a paused transfer still winds down the start is kept for its end
+// (and the session reads as downloading); 0, or -1 when the thread cannot be started.
+int resume_download_session(download_session_c& session);
+
+// Checks a complete package against the session's sum before it is used: 1 it matches, 0 no
+// sum to check against, -1 it differs or cannot be read (the file is removed and the session
+// reads as failed).
+int verify_download_md5(download_session_c& session);
 
 // Platform parts: whether a file exists and a move over an existing target (sizes come from
 // file_size of the shared helpers).

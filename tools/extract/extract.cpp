@@ -3,12 +3,15 @@
 // zip inside works too) with its folders into the target folder. -aos keeps files that are
 // already there, otherwise they are replaced; -r and -y are accepted (all entries, no prompts).
 // Exit codes: 0 done, 2 an archive or file error, 7 a bad command line.
+// VANTORIL_EXTRACT_DELAY_MS (tests): milliseconds to wait before extracting, so that a test can
+// watch what the program shows while the extractor runs.
 #include <windows.h>
 #include <shellapi.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -236,8 +239,18 @@ int extract_all(const options& o) {
 
 }  // namespace
 
+// The test delay, at most a minute.
+static void test_delay() {
+  wchar_t text[16];
+  DWORD n = GetEnvironmentVariableW(L"VANTORIL_EXTRACT_DELAY_MS", text, 16);
+  if (n == 0 || n >= 16) return;
+  long ms = wcstol(text, nullptr, 10);
+  if (ms > 0) Sleep(DWORD(ms < 60000 ? ms : 60000));
+}
+
 int main() {
   standin_log_start();
+  test_delay();
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return exit_usage;
