@@ -52,6 +52,10 @@ int list_directory(const char16_t* path, std::vector<std::u16string>& names);
 bool read_whole_file(const char16_t* path, std::vector<char>& buffer);
 // The same for the exclusion list, Exclusion.dat at the path the settings give.
 bool read_exclusion_file(std::vector<char>& buffer);
+// Writes the bytes whole under the path with ".tmp" appended, checks that all of them reached
+// the disk, then moves that file over the path; on any failure the file at the path is left
+// as it was and the temporary one removed.
+bool write_file_replacing(const char16_t* path, const char* bytes, size_t size);
 
 // A new element: with a text, one text node holding it (CDATA when asked); else no child.
 TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata);
