@@ -56,21 +56,6 @@ bool is_plain_file_name(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
 }
 
-// Writes the bytes under a temporary name and moves them over the file, so that a failed
-// write leaves the earlier file whole.
-bool write_file_safely(const char16_t* path, const char* bytes, size_t size) {
-  if (!path[0]) return false;
-  std::u16string temporary = std::u16string(path) + u".tmp";
-  FILE* f = open_file_u16(temporary.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes, 1, size, f) == size;
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = move_download_file(temporary.c_str(), path);
-  if (!ok) remove_file_u16(temporary.c_str());
-  return ok;
-}
-
 }  // namespace
 
 int save_backup_catalog() {
@@ -91,7 +76,7 @@ int save_backup_catalog() {
   printer.SetIndent("\t");
   printer.SetLineBreak("\n");
   doc.Accept(&printer);
-  return write_file_safely(app_settings.backup_catalog_path, printer.CStr(), printer.Size()) ? 0 : -1;
+  return write_file_replacing(app_settings.backup_catalog_path, printer.CStr(), printer.Size()) ? 0 : -1;
 }
 
 int load_backup_catalog() {

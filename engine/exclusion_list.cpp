@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "engine/documents.h"
 #include "engine/helpers.h"
+#include "engine/settings.h"
 
 namespace {
 
@@ -110,4 +111,9 @@ bool read_exclusion_list(const char* text, exclusion_map& list) {
     list[std::u16string(e.md5hash)] = e;
   }
   return true;
+}
+
+bool save_exclusion_list(const exclusion_map& list) {
+  const std::string text = write_exclusion_list(list);
+  return write_file_replacing(app_settings.exclusion_list_path, text.data(), text.size());
 }

@@ -26,3 +26,7 @@ std::string write_exclusion_list(const exclusion_map& list);
 // Adds the document's entries to the map, a later one replacing an earlier one of the same
 // key. False, with the map unchanged, when the text does not parse or holds no "driver".
 bool read_exclusion_list(const char* text, exclusion_map& list);
+
+// Writes the list to Exclusion.dat at the settings' path through write_file_replacing, so
+// that a failed write never loses the exclusions already there. False when nothing changed.
+bool save_exclusion_list(const exclusion_map& list);

@@ -18,3 +18,7 @@ int list_directory(const char16_t* path, std::vector<std::u16string>& names);
 bool read_whole_file(const char16_t* path, std::vector<char>& buffer);
 // The same for the exclusion list, Exclusion.dat at the path the settings give.
 bool read_exclusion_file(std::vector<char>& buffer);
+// Writes the bytes whole under the path with ".tmp" appended, checks that all of them reached
+// the disk, then moves that file over the path; on any failure the file at the path is left
+// as it was and the temporary one removed.
+bool write_file_replacing(const char16_t* path, const char* bytes, size_t size);

@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "engine/download_sessions.h"
+#include "engine/net_client.h"
 #include "engine/settings.h"
 
 namespace {
@@ -144,4 +146,17 @@ TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata) {
 
 bool read_exclusion_file(std::vector<char>& buffer) {
   return read_whole_file(app_settings.exclusion_list_path, buffer);
+}
+
+bool write_file_replacing(const char16_t* path, const char* bytes, size_t size) {
+  if (!path || !path[0]) return false;
+  std::u16string temporary = std::u16string(path) + u".tmp";
+  FILE* f = open_file_u16(temporary.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes, 1, size, f) == size;
+  ok = std::fflush(f) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  if (ok) ok = move_download_file(temporary.c_str(), path);
+  if (!ok) remove_file_u16(temporary.c_str());
+  return ok;
 }

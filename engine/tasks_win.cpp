@@ -100,6 +100,12 @@ bool task_work_item_c::remove() {
   task_->Release();
   task_ = nullptr;
   scheduler_->Delete(as_wide(name_));
+  // Worked when no work item of the name is left, whatever Delete answered.
+  IUnknown* left = nullptr;
+  if (SUCCEEDED(scheduler_->Activate(as_wide(name_), IID_ITask, &left)) && left) {
+    left->Release();
+    return false;
+  }
   return true;
 }
 

@@ -184,6 +184,13 @@ class ui_button_c : public button_c<T> {
     int w = this->get_frame_width();
     RECT frame = {this->left, this->top, this->left + w, this->top + this->get_height()};
     this->draw_frame(dc, frame);
+    draw_caption(dc);
+  }
+
+ protected:
+  // The caption in the style of the state: at the text offsets when both are set, else
+  // centred on what is not set.
+  void draw_caption(HDC dc) {
     this->apply_text_style(dc);
     if (this->text.empty()) return;
     if (this->text_x >= 0 && this->text_y >= 0) {

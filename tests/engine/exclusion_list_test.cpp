@@ -5,6 +5,8 @@
 #include <string>
 
 #include "base/text.h"
+#include "engine/settings.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -144,6 +146,33 @@ TEST(ExclusionList, EntryOfAnOfferedPackage) {
   copy_cut(c.date, u"2012-09-27");
   EXPECT_EQ(fields(make_exclusion_entry(c)),
             u"PCI\\VEN_1002&DEV_6779|00112233445566778899aabbccddeeff|Display driver|8.970.100.1100|2012-09-27");
+}
+
+// Exclusion.dat is replaced whole or not at all.
+TEST(ExclusionList, SavingReplacesTheFileWholeOrLeavesItAsItWas) {
+  namespace fs = std::filesystem;
+  temp_folder temp;
+  const fs::path file = temp / "Exclusion.dat";
+  const fs::path temporary = temp / "Exclusion.dat.tmp";
+  copy_cut(app_settings.exclusion_list_path, file.u16string());
+  write_file_bytes(file, "old");
+  exclusion_map list;
+  add(list, entry(u"PCI\\VEN_10EC", u"0a1b", u"Audio", u"6.0.1.7", u"2014-11-20"));
+  ASSERT_TRUE(save_exclusion_list(list));
+  EXPECT_EQ(read_file_bytes(file), write_exclusion_list(list));
+  EXPECT_FALSE(fs::exists(temporary));
+  exclusion_map back;
+  ASSERT_TRUE(read_exclusion_list(read_file_bytes(file).c_str(), back));
+  EXPECT_EQ(back.size(), 1u);
+
+  // A folder where the temporary file goes: the list on disk stays.
+  fs::create_directory(temporary);
+  list.clear();
+  EXPECT_FALSE(save_exclusion_list(list));
+  EXPECT_EQ(read_file_bytes(file), write_exclusion_list(back));
+  EXPECT_TRUE(fs::is_directory(temporary));
+  app_settings.exclusion_list_path[0] = 0;
+  EXPECT_FALSE(save_exclusion_list(list));
 }
 
 }  // namespace

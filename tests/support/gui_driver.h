@@ -73,6 +73,26 @@ class recording_window : public window_impl<recording_window> {
                               LRESULT& result) override;
 };
 
+// While it lives, answers every modal dialog of this thread titled `title` that shows (also
+// inside another modal loop) with WM_COMMAND `command`; counts the dialogs answered. One at a
+// time per thread.
+class dialog_answerer {
+ public:
+  dialog_answerer(const wchar_t* title, int command);
+  ~dialog_answerer();
+  dialog_answerer(const dialog_answerer&) = delete;
+  dialog_answerer& operator=(const dialog_answerer&) = delete;
+  int answered() const { return answered_; }
+
+ private:
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+  std::wstring title_;
+  int command_;
+  int answered_ = 0;
+  UINT_PTR timer_ = 0;
+  HWND last_ = nullptr;
+};
+
 }  // namespace gui
 
 // A window's client area rendered through WM_PRINTCLIENT, read as 0xRRGGBB.

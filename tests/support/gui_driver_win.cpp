@@ -293,6 +293,47 @@ bool recording_window::process_window_message(HWND, UINT message, WPARAM wparam,
   log.push_back({message, wparam, lparam});
   result = 0;
   return true;
+namespace {
+thread_local dialog_answerer* current_answerer = nullptr;
+
+struct dialog_search {
+  const std::wstring* title;
+  HWND skip;
+  HWND found;
+};
+
+BOOL CALLBACK dialog_proc(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<dialog_search*>(p);
+  wchar_t name[32] = {};
+  GetClassNameW(w, name, 32);
+  if (w == s->skip || !IsWindowVisible(w) || lstrcmpW(name, L"#32770") != 0) return TRUE;
+  if (window_text(w) != *s->title) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+}  // namespace
+
+dialog_answerer::dialog_answerer(const wchar_t* title, int command) : title_(title), command_(command) {
+  current_answerer = this;
+  timer_ = SetTimer(nullptr, 0, 20, tick);
+}
+
+dialog_answerer::~dialog_answerer() {
+  if (timer_) KillTimer(nullptr, timer_);
+  current_answerer = nullptr;
+}
+
+void CALLBACK dialog_answerer::tick(HWND, UINT, UINT_PTR, DWORD) {
+  dialog_answerer* self = current_answerer;
+  if (!self) return;
+  // A dialog already answered may take a moment to go; it is not answered twice.
+  if (self->last_ && !IsWindow(self->last_)) self->last_ = nullptr;
+  dialog_search s{&self->title_, self->last_, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), dialog_proc, reinterpret_cast<LPARAM>(&s));
+  if (!s.found) return;
+  self->last_ = s.found;
+  ++self->answered_;
+  PostMessageW(s.found, WM_COMMAND, static_cast<WPARAM>(self->command_), 0);
 }
 
 }  // namespace gui
