@@ -31,5 +31,12 @@ extern std::atomic<int32_t> last_error_code;
 // The body of the last status-499 answer (wide, terminated); cleared by each POST series.
 extern char16_t server_message[server_message_capacity];
 
-inline void set_last_error(int32_t code) { last_error_code = code; }
+// The code of the calling thread's own last failure: a page that runs one worker reads its
+// worker's outcome here, whatever other threads (downloads) leave in last_error_code meanwhile.
+extern thread_local int32_t this_thread_error_code;
+
+inline void set_last_error(int32_t code) {
+  last_error_code = code;
+  this_thread_error_code = code;
+}
 void clear_server_message();

@@ -23,7 +23,7 @@ int32_t online_check_entry(void* argument) {
   device_store* store = the_device_store();
   match_context* context = the_match_context();
   if (!status || !store || !context) {
-    last_error_code = engine_error::client_create;  // nothing to work with
+    set_last_error(engine_error::client_create);  // nothing to work with
     return -1;
   }
   std::u16string folder = program_folder();

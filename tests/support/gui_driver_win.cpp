@@ -150,25 +150,26 @@ RECT rect_in_parent(HWND window) {
   return r;
 }
 
-bool save_bmp(HWND window, const std::wstring& path) {
-  rendered picture(window);
-  if (!picture.bits) return false;
-  int row = (picture.width * 3 + 3) & ~3;
+namespace {
+
+// Writes 0xRRGGBB pixels (top-down rows) as a 24-bit BMP.
+bool write_bmp(const unsigned* top_down, int width, int height, const std::wstring& path) {
+  int row = (width * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
   info.biSize = sizeof info;
-  info.biWidth = picture.width;
-  info.biHeight = picture.height;  // bottom-up rows
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up rows
   info.biPlanes = 1;
   info.biBitCount = 24;
-  info.biSizeImage = DWORD(row * picture.height);
+  info.biSizeImage = DWORD(row * height);
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info;
   file.bfSize = file.bfOffBits + info.biSizeImage;
   std::vector<unsigned char> pixels(info.biSizeImage);
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      unsigned c = picture.at(x, picture.height - 1 - y);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      unsigned c = top_down[(height - 1 - y) * width + x];
       unsigned char* p = &pixels[size_t(y * row + x * 3)];
       p[0] = c & 0xFF;
       p[1] = (c >> 8) & 0xFF;
@@ -179,6 +180,17 @@ bool save_bmp(HWND window, const std::wstring& path) {
   bool ok = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info, sizeof info, 1, out) == 1 &&
             fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
   return fclose(out) == 0 && ok;
+}
+
+}  // namespace
+
+bool save_bmp(HWND window, const std::wstring& path) {
+  rendered picture(window);
+  if (!picture.bits) return false;
+  std::vector<unsigned> pixels(size_t(picture.width) * picture.height);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) pixels[size_t(y) * picture.width + x] = picture.at(x, y);
+  return write_bmp(pixels.data(), picture.width, picture.height, path);
 }
 
 }  // namespace gui
@@ -215,6 +227,7 @@ void input_click_at(HWND window, int x, int y) {
 }
 
 bool save_screen_bmp(HWND window, const std::wstring& path) {
+  UpdateWindow(window);
   RECT r = client_rect(window);
   POINT origin = screen_point(window, 0, 0);
   HDC screen = GetDC(nullptr);

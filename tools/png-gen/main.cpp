@@ -1,6 +1,7 @@
 // Build-time generator of the programs' pictures: png-gen <output folder>.
-// Writes <id>.png for every picture of Vantoril and its icon 101.ico, Ousteln's pictures and icon into the
-// subfolder "ousteln", and a stamp file last.
+// Writes <id>.png for every picture of Vantoril, its icon 101.ico and the scanning
+// animation 127.gif, Ousteln's pictures and icon into the subfolder "ousteln", and a stamp
+// file last.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "canvas.h"
 #include "ico_writer.h"
 #include "pictures.h"
+#include "scan_animation.h"
 #include "png_writer.h"
 
 namespace {
@@ -67,8 +69,9 @@ int main(int argc, char** argv) {
   mkdir(offer_folder.c_str(), 0777);  // may exist already
   if (!write_pictures(all_pictures(), folder) || !write_pictures(offer_pictures(), offer_folder) ||
       !write_icon(offer_folder + "/132.ico", paint_offer_icon) ||
-      !write_icon(folder + "/101.ico", paint_program_icon))
+      !write_icon(folder + "/101.ico", paint_program_icon) ||
+      !write_file(folder + "/127.gif", scan_animation_gif()))
     return 1;
-  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 2 << "\n";
+  std::ofstream(folder + "/stamp") << all_pictures().size() + offer_pictures().size() + 3 << "\n";
   return 0;
 }
