@@ -134,6 +134,7 @@ DWORD WINAPI hung_window_thread(void* ready) {
   SetEvent(static_cast<HANDLE>(ready));
   WaitForSingleObject(hung_release, INFINITE);  // answers no message meanwhile
   DestroyWindow(w);
+  UnregisterClassW(main_class, nullptr);  // the program's own windows of this process use it
   return 0;
 }
 }  // namespace

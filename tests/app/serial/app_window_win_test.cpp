@@ -1,5 +1,6 @@
 // The main window in this process: its shape, geometry, caption buttons, menu, the activation
-// and modal rules, the version messages and the quit with running work.
+// and modal rules, the version messages and the quit with running work. Serial: a second start
+// in the process tests must find no main window of these tests.
 #include "app/app_window.h"
 
 #include <gtest/gtest.h>
