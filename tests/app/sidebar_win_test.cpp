@@ -23,8 +23,6 @@ struct bar_fixture : testing::Test {
     RECT area = {0, 0, 187, 600};
     ASSERT_TRUE(bar.create_bar(host.handle(), host.handle(), area));
     ASSERT_EQ(bar.buttons.size(), 7u);
-    // Real input goes to the window on top: other window tests share the screen.
-    SetWindowPos(host.handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(host.handle());
     gui::pump_for(50);
   }
