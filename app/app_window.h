@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/app_window_pages.h"
 #include "app/app_window_state.h"
+#include "engine/documents.h"  // program_version
 #include "framework/image.h"
 #include "framework/message_loop.h"
 #include "framework/window.h"
@@ -20,8 +21,6 @@
 // the title alone.
 constexpr wchar_t main_window_class[] = L"Vantoril.MainWindow";
 constexpr wchar_t product_title[] = L"Vantoril";
-// The program's own version, compared with the published one.
-constexpr char program_version[] = "8.5.1";
 
 // The popup menu's commands.
 enum : int {
@@ -46,6 +45,7 @@ class main_window_c : public window_impl<main_window_c>,
     bool (*start_version_check)(int flag, void* main_window);
     bool (*apply_autorun)();  // start at log-on made to follow the setting
     DWORD work_wait_ms;  // how long a quit waits for running work to stop
+    scan_page_seams scan;  // what the scan page runs and shows
     seams();
   };
 

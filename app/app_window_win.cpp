@@ -21,7 +21,6 @@ constexpr int bar_width = 187;
 constexpr int link_distance = 18;   // the caption link's baseline distance from the bottom
 constexpr int check_link_x = 670;
 constexpr int update_link_x = 300;
-constexpr DWORD page_style_hidden = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 void open_url_default(const char16_t* url, void* owner) { open_url(url, owner); }
 bool apply_autorun_default() { return apply_autorun(); }
@@ -35,7 +34,7 @@ main_window_c::seams::seams()
       apply_autorun(apply_autorun_default),
       work_wait_ms(10000) {}
 
-main_window_c::main_window_c(const seams& s) : seams_(s) { window_frame_brush = &frame_brush; }
+main_window_c::main_window_c(const seams& s) : scan_page(s.scan), seams_(s) { window_frame_brush = &frame_brush; }
 
 main_window_c::~main_window_c() {
   logo_.destroy();
@@ -181,9 +180,7 @@ LRESULT main_window_c::on_create() {
   RECT page = {bar_width, caption_height, w - 1, h - status_height - 1};
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
-  scan_page.owner = handle();
-  scan_page.label = L"scan";
-  scan_page.create(handle(), page, L"", page_style_hidden);
+  scan_page.create(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -321,7 +318,7 @@ void main_window_c::carry_out(const main_step& s) {
     sidebar.enable(FALSE);
     sidebar.results_available = 0;
   }
-  if (a & act_reset_scan_phase) scan_page.phase = 0;
+  if (a & act_reset_scan_phase) scan_page.phase = scan_phase::idle;
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
   if (s.page != main_page::unchanged) show_page(page_window(s.page));
@@ -487,14 +484,14 @@ bool main_window_c::work_running() {
 }
 
 bool main_window_c::threads_running() {
-  if (scan_page.work_running()) return true;
+  if (scan_page.workers_running()) return true;
   for (const auto& session : download_sessions)
     if (session && session->is_running()) return true;
   return false;
 }
 
 void main_window_c::stop_work() {
-  scan_page.stop_work();
+  // The scan's workers have no way to be cut short; the wait below covers them.
   for (const auto& session : download_sessions)
     if (session && session->is_running()) session->transfer.cancel = true;
   // Bounded: a thread that does not end in time is left to the process's end, and what it

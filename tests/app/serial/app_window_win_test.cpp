@@ -1,5 +1,6 @@
 // The main window in this process: its shape, geometry, caption buttons, menu, the activation
-// and modal rules, the version messages and the quit with running work.
+// and modal rules, the version messages and the quit with running work. Serial: a second start
+// in the process tests must find no main window of these tests.
 #include "app/app_window.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "app/process_entry.h"
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/device_store.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
 #include "engine/net_client.h"
@@ -49,6 +51,8 @@ int record_message(void*, int type, const char16_t* text) {
   if (outside->while_open) outside->while_open();
   return outside->answer;
 }
+// The scan page's error dialog: Cancel, so that a failed scan goes back home.
+int record_scan_dialog(void*, int, const char16_t*) { return 2; }
 bool record_autorun() {
   ++outside->autorun_applied;
   return true;
@@ -64,8 +68,18 @@ class AppWindow : public ::testing::Test {
     load_language(u"en");
     create_ui_fonts("en", 61);
     create_brushes();
+    create_device_store();
+    keep_loopback_off_proxies();
+    // The scans these tests start ask a stand-in with an empty catalog.
+    service_ = new stand_in_service;
+  }
+  static void TearDownTestSuite() {
+    delete service_;
+    service_ = nullptr;
   }
   void SetUp() override {
+    ASSERT_TRUE(service_->running());
+    service_->use_for_endpoints();
     outside = &record_;
     set_default_settings();
     app_settings.CheckVersion = 0;
@@ -82,13 +96,20 @@ class AppWindow : public ::testing::Test {
     s.show_message = record_message;
     s.start_version_check = record_version_check;
     s.apply_autorun = record_autorun;
+    s.scan.dialog = record_scan_dialog;
     s.work_wait_ms = 5000;
     return s;
   }
   HWND make(start_switch start = start_switch::plain, bool show = true) {
     window_ = std::make_unique<main_window_c>(test_seams());
     HWND w = window_->create_window(start);
-    if (w && show) ShowWindow(w, SW_SHOW);
+    // Shown windows go to the screen's bottom-right corner, out of the way of the window tests
+    // that click with real input at the screen's top left.
+    if (w && show) {
+      SetWindowPos(w, HWND_BOTTOM, GetSystemMetrics(SM_CXSCREEN) - 800,
+                   GetSystemMetrics(SM_CYSCREEN) - 600, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+      ShowWindow(w, SW_SHOWNOACTIVATE);
+    }
     gui::pump_for(50);
     return w;
   }
@@ -96,7 +117,9 @@ class AppWindow : public ::testing::Test {
 
   outside_record record_;
   std::unique_ptr<main_window_c> window_;
+  static stand_in_service* service_;
 };
+stand_in_service* AppWindow::service_ = nullptr;
 
 }  // namespace
 
@@ -121,23 +144,29 @@ TEST_F(AppWindow, ACentredPopupOfItsOwnClassTitledWithTheProduct) {
   EXPECT_TRUE(window_->installed);  // the tray icon is there while the window is hidden
   EXPECT_EQ(window_->current_page(), window_->home_page.handle());
 
-  // A second start finds it by class and title.
+  // A second start takes it by class and title.
   HWND found = nullptr;
-  EnumWindows(find_main_window_proc, reinterpret_cast<LPARAM>(&found));
+  EXPECT_FALSE(find_main_window_proc(w, reinterpret_cast<LPARAM>(&found)));
   EXPECT_EQ(found, w);
 }
 
 TEST_F(AppWindow, AWindowTitledVantorilOfAnotherClassIsNotTheMainWindow) {
-  HWND decoy = CreateWindowExW(0, L"STATIC", L"Vantoril", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                               nullptr, nullptr, nullptr, nullptr);
+  // Other test programs of this prefix may have main windows of their own: the callback is
+  // asked about each window directly.
+  HWND decoy = CreateWindowExW(0, L"STATIC", L"Vantoril", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                               nullptr, nullptr);
   ASSERT_NE(decoy, nullptr);
   HWND found = nullptr;
-  EnumWindows(find_main_window_proc, reinterpret_cast<LPARAM>(&found));
+  EXPECT_TRUE(find_main_window_proc(decoy, reinterpret_cast<LPARAM>(&found)));
   EXPECT_EQ(found, nullptr);
-  EXPECT_FALSE(activate_running_instance(0, 500));
-  HWND w = make();
-  EnumWindows(find_main_window_proc, reinterpret_cast<LPARAM>(&found));
+  HWND w = make(start_switch::plain, false);
+  SetWindowTextW(w, L"VANTORIL");  // the title is compared without regard to case
+  EXPECT_FALSE(find_main_window_proc(w, reinterpret_cast<LPARAM>(&found)));
   EXPECT_EQ(found, w);
+  found = nullptr;
+  SetWindowTextW(w, L"Vantoril - Explorer");
+  EXPECT_TRUE(find_main_window_proc(w, reinterpret_cast<LPARAM>(&found)));
+  EXPECT_EQ(found, nullptr);
   DestroyWindow(decoy);
 }
 
@@ -228,6 +257,9 @@ void CALLBACK read_open_menu(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(AppWindow, TheMenuButtonOpensTheMenuAtItsPlaceWithItsTexts) {
   HWND w = make();
+  // Room for the menu right of its point.
+  SetWindowPos(w, nullptr, GetSystemMetrics(SM_CXSCREEN) - 1100, GetSystemMetrics(SM_CYSCREEN) - 600,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   menu_seen seen;
   seen_menu = &seen;
   SetTimer(nullptr, 0, 50, read_open_menu);
@@ -295,10 +327,12 @@ void activate_inside_dialog() {
   state_inside_dialog = window_inside->state();
 }
 void CALLBACK act_then_close(HWND, UINT, UINT_PTR id, DWORD) {
+  // Again on every tick until the dialog is there to be closed.
+  HWND dialog = window_inside->open_dialog();
+  if (!dialog) return;
   KillTimer(nullptr, id);
   activate_inside_dialog();
-  HWND dialog = window_inside->open_dialog();
-  if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 void open_real_dialog() {
   SetTimer(nullptr, 0, 100, act_then_close);
