@@ -79,8 +79,8 @@ void sidebar_window_c::paint(HDC dc, const RECT& client) {
   SelectObject(dc, old);
 }
 
-bool sidebar_window_c::process_window_message(HWND window, UINT message, WPARAM wparam,
-                                              LPARAM lparam, LRESULT& result) {
+bool sidebar_window_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM,
+                                              LRESULT& result) {
   switch (message) {
     case WM_CREATE:
       result = on_create(window);
@@ -121,7 +121,6 @@ bool sidebar_window_c::process_window_message(HWND window, UINT message, WPARAM 
       }
       return false;
     default:
-      (void)lparam;
       return false;
   }
 }

@@ -126,7 +126,7 @@ TEST_F(page_fixture, StartButtonCentredAboveTheMiddleForTwoSizes) {
 }
 
 TEST_F(page_fixture, StartButtonStartsTheScan) {
-  gui::input_click_at(page.start_button, 150, 45);
+  gui::click_at(page.start_button, 150, 45);
   ASSERT_TRUE(gui::pump_until([&] { return host.count(WM_APP_START_SCAN) == 1; }, 2000));
   gui::pump_for(50);
   EXPECT_EQ(host.count(WM_APP_START_SCAN), 1);

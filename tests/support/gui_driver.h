@@ -29,7 +29,8 @@ void right_click_at(HWND window, int x, int y);
 void hover_at(HWND window, int x, int y);
 // A click through the system's input queue: the pointer is moved to the point and the button
 // pressed and released, so the window under the point gets it as a user's click would (a
-// disabled control gets nothing). The window must be visible and on top.
+// disabled control gets nothing). The window's top-level window is lifted above all others
+// first. The pointer is shared by every test on the screen: tests that use it go in serial/.
 void input_click_at(HWND window, int x, int y);
 // Moves the real pointer over a point of the client area (the hover state follows it).
 void move_pointer_to(HWND window, int x, int y);

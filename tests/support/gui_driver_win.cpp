@@ -1,6 +1,7 @@
 #include "tests/support/gui_driver.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 namespace gui {
@@ -209,25 +210,43 @@ POINT screen_point(HWND window, int x, int y) {
   return p;
 }
 
-void send_mouse(DWORD flags) {
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof in);
+// Lifts the window's top-level window above every other, so that the point is its own.
+void raise(HWND window) {
+  HWND root = GetAncestor(window, GA_ROOT);
+  SetWindowPos(root ? root : window, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Mouse input in one batch: a move to the point, then the given button events.
+void send_mouse_at(POINT p, std::initializer_list<DWORD> buttons) {
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> inputs;
+  INPUT move = {};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = MulDiv(p.x, 65536, width) + 1;  // the absolute scale rounds down
+  move.mi.dy = MulDiv(p.y, 65536, height) + 1;
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs.push_back(move);
+  for (DWORD b : buttons) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = b;
+    inputs.push_back(in);
+  }
+  SetCursorPos(p.x, p.y);
+  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 }  // namespace
 
 void move_pointer_to(HWND window, int x, int y) {
-  POINT p = screen_point(window, x, y);
-  SetCursorPos(p.x, p.y);
-  send_mouse(MOUSEEVENTF_MOVE);  // a zero move, so that the window under the pointer hears it
+  raise(window);
+  send_mouse_at(screen_point(window, x, y), {});
 }
 
 void input_click_at(HWND window, int x, int y) {
-  move_pointer_to(window, x, y);
-  send_mouse(MOUSEEVENTF_LEFTDOWN);
-  send_mouse(MOUSEEVENTF_LEFTUP);
+  raise(window);
+  send_mouse_at(screen_point(window, x, y), {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }
 
 bool save_screen_bmp(HWND window, const std::wstring& path) {

@@ -23,6 +23,8 @@ struct bar_fixture : testing::Test {
     RECT area = {0, 0, 187, 600};
     ASSERT_TRUE(bar.create_bar(host.handle(), host.handle(), area));
     ASSERT_EQ(bar.buttons.size(), 7u);
+    // Clear of the windows that other tests open at the screen's corner.
+    SetWindowPos(host.handle(), HWND_TOPMOST, 420, 380, 0, 0, SWP_NOSIZE);
     SetForegroundWindow(host.handle());
     gui::pump_for(50);
   }
