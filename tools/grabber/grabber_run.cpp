@@ -2,8 +2,9 @@
 //   grabber-run register <grabber.dll> <name> <beam> <lines>
 //       registers the stand-in (filter class and YUY2 driver) and lists one device of that
 //       name in the video input category, with the beam "peak cx cy wx wy" and 576 or 480 lines
-//   grabber-run command <window title> <menu item text>
-//       chooses a menu command of a program's window (waits up to 30 s for the window)
+//   grabber-run command <window title> <mnemonics>
+//       chooses a menu command of a program's window by its mnemonics ("fe": File, Exit);
+//       waits up to 30 s for the window
 #include <windows.h>
 
 #include <string>
@@ -39,27 +40,18 @@ int register_grabber(const wchar_t* dll, const wchar_t* name, const wchar_t* bea
   return ok ? 0 : 4;
 }
 
-UINT find_command(HMENU menu, const wchar_t* text) {
-  int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t item[256] = L"";
-    GetMenuStringW(menu, UINT(i), item, 256, MF_BYPOSITION);
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      if (UINT id = find_command(sub, text)) return id;
-    } else if (wcscmp(item, text) == 0) {
-      UINT id = GetMenuItemID(menu, i);
-      if (id != UINT(-1)) return id;
-    }
-  }
-  return 0;
-}
-
-int choose_command(const wchar_t* title, const wchar_t* item) {
+// Menus belong to their process under Wine, so the command is chosen as a user does: the
+// mnemonic of the bar item opens its drop-down, the next ones pick the item.
+int choose_command(const wchar_t* title, const wchar_t* mnemonics) {
+  if (!mnemonics[0]) return 1;
   for (int i = 0; i < 300; ++i) {
     if (HWND w = FindWindowW(nullptr, title)) {
-      UINT id = find_command(GetMenu(w), item);
-      if (!id) return 5;
-      return PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 6;
+      if (!PostMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(mnemonics[0]))) return 6;
+      for (const wchar_t* m = mnemonics + 1; *m; ++m) {
+        Sleep(300);
+        PostMessageW(w, WM_CHAR, WPARAM(*m), 1);
+      }
+      return 0;
     }
     Sleep(100);
   }
