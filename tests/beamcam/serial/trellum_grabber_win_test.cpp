@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -38,6 +39,10 @@ void set_value(HKEY k, const wchar_t* name, const wchar_t* value) {
 class TrellumWithGrabber : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
     if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe";
     module_ = LoadLibraryW(beside_tests(L"grabber.dll").c_str());
     ASSERT_TRUE(module_);
@@ -143,8 +148,26 @@ TEST_F(TrellumWithGrabber, BuildsTheGraphComesReadyAndEndsOnExit) {
       },
       LPARAM(&video));
   EXPECT_TRUE(video && IsWindowVisible(video));
+
+  // Acquisition with analysis: the results reach the clipboard.
+  choose(L"s");
+  Sleep(700);
+  choose(L"vc");
+  std::string line;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 10000 && line.empty(); Sleep(200)) {
+    if (!OpenClipboard(nullptr)) continue;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+      if (const char* text = static_cast<const char*>(GlobalLock(h))) line = text;
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(line, "0 598 300 249 300 250 80 50");
+
+  DWORD exit_at = GetTickCount();
   choose(L"fe");
   EXPECT_EQ(finish(5000), 1);
+  std::printf("exit took %lu ms after the command (300 ms of it choosing)\n", GetTickCount() - exit_at);
 }
 
 // Closing the main form while frames arrive stops acquisition, frees the buffer and ends with
