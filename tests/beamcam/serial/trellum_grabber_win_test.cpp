@@ -36,6 +36,14 @@ void set_value(HKEY k, const wchar_t* name, const wchar_t* value) {
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD((wcslen(value) + 1) * 2));
 }
 
+BOOL CALLBACK find_video_window(HWND w, LPARAM found) {
+  wchar_t name[64] = L"";
+  GetClassNameW(w, name, 64);
+  if (wcscmp(name, L"wine_quartz_window") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
 class TrellumWithGrabber : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -137,16 +145,7 @@ TEST_F(TrellumWithGrabber, BuildsTheGraphComesReadyAndEndsOnExit) {
     EXPECT_NE(log.find(std::string("grabber\t") + line + "\n"), std::string::npos) << line << "\n" << log;
   // The live video is a child window inside the main form (in Panel1).
   HWND video = nullptr;
-  EnumChildWindows(
-      main_,
-      [](HWND w, LPARAM found) -> BOOL {
-        wchar_t name[64] = L"";
-        GetClassNameW(w, name, 64);
-        if (wcscmp(name, L"wine_quartz_window") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(found) = w;
-        return FALSE;
-      },
-      LPARAM(&video));
+  EnumChildWindows(main_, find_video_window, LPARAM(&video));
   EXPECT_TRUE(video && IsWindowVisible(video));
 
   // Acquisition with analysis: the results reach the clipboard.
