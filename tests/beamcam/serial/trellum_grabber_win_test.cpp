@@ -125,6 +125,8 @@ class TrellumWithGrabber : public ::testing::Test {
     }
   }
 
+  void start_and_exit(const char* frames, const char* brightness, const char* contrast, const char* result);
+
   temp_folder dir_;
   std::filesystem::path log_;
   HMODULE module_ = nullptr;
@@ -133,14 +135,37 @@ class TrellumWithGrabber : public ::testing::Test {
 };
 
 TEST_F(TrellumWithGrabber, BuildsTheGraphComesReadyAndEndsOnExit) {
+  struct row {
+    const wchar_t* lines;
+    const char *frames, *brightness, *contrast, *result;
+  } rows[] = {{L"576", "\t10\n", "Brightness\t64\tmanual", "Contrast\t100\tmanual", "0 598 300 249 300 250 80 50"},
+              {L"480", "\t5\n", "Brightness\t1\tmanual", "Contrast\t127\tmanual", "0 401 300 299 300 300 80 60"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.result);
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, device_key, 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+    set_value(k, L"Lines", r.lines);
+    RegCloseKey(k);
+    std::error_code ignored;
+    std::filesystem::remove(log_, ignored);
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    start_and_exit(r.frames, r.brightness, r.contrast, r.result);
+  }
+}
+
+void TrellumWithGrabber::start_and_exit(const char* frames, const char* brightness, const char* contrast,
+                                        const char* result) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(wait_dump("\tREADY\n", 15000)) << dump();
   std::string form = dump();
   EXPECT_NE(form.find("control\tMaskEdit2\t"), std::string::npos);
-  EXPECT_NE(form.find("\t10\n", form.find("control\tMaskEdit2\t")), std::string::npos) << form;
+  EXPECT_NE(form.find(frames, form.find("control\tMaskEdit2\t")), std::string::npos) << form;
   EXPECT_EQ(FindWindowW(nullptr, L"Camera Message"), nullptr);
   std::string log = read_file_bytes(log_);
-  for (const char* line : {"Device\tAV TO USB2.0", "TVFormat\t0x10", "Brightness\t64\tmanual", "Contrast\t100\tmanual",
+  for (const char* line : {"Device\tAV TO USB2.0", "TVFormat\t0x10", brightness, contrast,
                            "Hue\t128\tmanual", "Saturation\t80\tmanual", "Sharpness\t0\tmanual", "Run"})
     EXPECT_NE(log.find(std::string("grabber\t") + line + "\n"), std::string::npos) << line << "\n" << log;
   // The live video is a child window inside the main form (in Panel1).
@@ -161,7 +186,7 @@ TEST_F(TrellumWithGrabber, BuildsTheGraphComesReadyAndEndsOnExit) {
     }
     CloseClipboard();
   }
-  EXPECT_EQ(line, "0 598 300 249 300 250 80 50");
+  EXPECT_EQ(line, result);
 
   DWORD exit_at = GetTickCount();
   choose(L"fe");
