@@ -231,6 +231,26 @@ UINT form_c::dump_message() {
   return message;
 }
 
+UINT form_c::command_message() {
+  static const UINT message = RegisterWindowMessageW(L"beamcam.forms.command");
+  return message;
+}
+
+bool form_c::choose_menu_item(const std::wstring& wanted) {
+  std::vector<menu_item_c*> todo;
+  for (auto& m : menu_) todo.push_back(m.get());
+  while (!todo.empty()) {
+    menu_item_c* m = todo.back();
+    todo.pop_back();
+    if (m->items().empty() && (m->caption() == wanted || std::wstring(m->name().begin(), m->name().end()) == wanted)) {
+      if (m->enabled() && m->OnClick) m->OnClick();
+      return m->enabled();
+    }
+    for (auto& i : m->items()) todo.push_back(i.get());
+  }
+  return false;
+}
+
 std::string form_c::dump_text() const {
   std::string out;
   RECT client = client_rect();
@@ -271,6 +291,11 @@ bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lp
   if (message == dump_message() && message) {
     wchar_t path[MAX_PATH + 1] = {};
     result = GlobalGetAtomNameW(ATOM(wparam), path, MAX_PATH) && dump(path) ? 1 : 0;
+    return true;
+  }
+  if (message == command_message() && message) {
+    wchar_t item[256] = {};
+    result = GlobalGetAtomNameW(ATOM(wparam), item, 255) && choose_menu_item(item) ? 1 : 0;
     return true;
   }
   switch (message) {

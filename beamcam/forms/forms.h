@@ -337,6 +337,10 @@ class form_c : public window_impl<form_c>, public surface_c {
 
   // The registered dump message: wParam a global atom with the file name. Also callable.
   static UINT dump_message();
+  // The registered command message: wParam a global atom with a menu item's name or caption;
+  // the item is chosen as by the user (menus cannot be read from another process under Wine).
+  static UINT command_message();
+  bool choose_menu_item(const std::wstring& name_or_caption);
   bool dump(const std::wstring& path) const;
   std::string dump_text() const;
 

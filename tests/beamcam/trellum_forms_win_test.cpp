@@ -325,6 +325,21 @@ TEST_F(MainForm, GrabbedFramesAreCombinedShownAndMeasured) {
   if (const char* hold = std::getenv("TRELLUM_TEST_HOLD_MS")) gui::pump_for(DWORD(std::atoi(hold)));
 }
 
+TEST_F(MainForm, FourHundredEightyLineVideoAveragesFiveAndMeasuresTheStretchedFrame) {
+  make();
+  form->start_exit_timer->set_enabled(false);
+  video_mode m{};
+  ASSERT_TRUE(video_mode_for_sample_size(691200, &m));
+  form->set_video_mode(m);
+  EXPECT_EQ(form->MaskEdit2->text(), L"5");
+  command(form->calculate);
+  command(form->Start1);
+  deliver(beam_buffer(480, 133, 300, 250, 40, 25), 5);
+  EXPECT_EQ(form->Frames.AcqState.load(), acq_ring_full);
+  ASSERT_TRUE(gui::pump_until([&] { return !clipboard.lines.empty(); }, 3000));
+  EXPECT_EQ(clipboard.lines.back(), "0 401 300 299 300 300 80 60");
+}
+
 TEST_F(MainForm, ClosingWhileFramesArriveStopsAndEndsTheLoop) {
   make();
   form->start_exit_timer->set_enabled(false);

@@ -2,9 +2,8 @@
 //   grabber-run register <grabber.dll> <name> <beam> <lines>
 //       registers the stand-in (filter class and YUY2 driver) and lists one device of that
 //       name in the video input category, with the beam "peak cx cy wx wy" and 576 or 480 lines
-//   grabber-run command <window title> <mnemonics>
-//       chooses a menu command of a program's window by its mnemonics ("fe": File, Exit);
-//       waits up to 30 s for the window
+//   grabber-run command <window title> <menu item caption or name>
+//       chooses a menu command of a Trellum form ("&Exit"); waits up to 30 s for the window
 #include <windows.h>
 
 #include <string>
@@ -40,18 +39,18 @@ int register_grabber(const wchar_t* dll, const wchar_t* name, const wchar_t* bea
   return ok ? 0 : 4;
 }
 
-// Menus belong to their process under Wine, so the command is chosen as a user does: the
-// mnemonic of the bar item opens its drop-down, the next ones pick the item.
-int choose_command(const wchar_t* title, const wchar_t* mnemonics) {
-  if (!mnemonics[0]) return 1;
+// Menus belong to their process under Wine and cannot be read from here: the program's forms
+// choose the item themselves on a registered message (wParam: an atom with its caption or name).
+int choose_command(const wchar_t* title, const wchar_t* item) {
   for (int i = 0; i < 300; ++i) {
     if (HWND w = FindWindowW(nullptr, title)) {
-      if (!PostMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(mnemonics[0]))) return 6;
-      for (const wchar_t* m = mnemonics + 1; *m; ++m) {
-        Sleep(300);
-        PostMessageW(w, WM_CHAR, WPARAM(*m), 1);
-      }
-      return 0;
+      ATOM atom = GlobalAddAtomW(item);
+      if (!atom) return 6;
+      DWORD_PTR chosen = 0;
+      SendMessageTimeoutW(w, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0, SMTO_ABORTIFHUNG, 10000,
+                          &chosen);
+      GlobalDeleteAtom(atom);
+      return chosen == 1 ? 0 : 5;
     }
     Sleep(100);
   }
