@@ -28,6 +28,7 @@ class TForm2 : public forms::form_c {
 class TForm5 : public forms::form_c {
  public:
   TForm5();
+  ~TForm5() override;
   std::unique_ptr<forms::status_bar_c> StatusBar1;
   std::unique_ptr<forms::point_chart_c> Chart2;  // Series3 is Chart2->Series
 };

@@ -60,6 +60,8 @@ TForm5::TForm5() : form_c("Form5", L"Beam Position Window") {
   OnResize();
 }
 
+TForm5::~TForm5() { OnResize = nullptr; }
+
 TForm1::TForm1(main_form_seams seams) : form_c("Form1", L"Kestravue"), seams_(std::move(seams)) {
   hide_on_close = false;
   main_form = true;
@@ -87,6 +89,9 @@ TForm1::TForm1(main_form_seams seams) : form_c("Form1", L"Kestravue"), seams_(st
 }
 
 TForm1::~TForm1() {
+  // The window outlives the members the handlers reach; its last messages find no handler.
+  OnMessage = nullptr;
+  OnClose = nullptr;
   start_exit_timer->set_enabled(false);
   Timer1->set_enabled(false);
   // The graph still delivers until it is released; nothing is copied once the buffer is let go.

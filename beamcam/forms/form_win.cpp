@@ -106,7 +106,11 @@ form_c::~form_c() {
   if (brush_) DeleteObject(brush_);
 }
 
-void form_c::adjust_window_class(WNDCLASSEXW& wc) { wc.hbrBackground = nullptr; }
+void form_c::adjust_window_class(WNDCLASSEXW& wc) {
+  wc.hbrBackground = nullptr;
+  // The program's icon, number 1, when it has one.
+  wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+}
 
 menu_item_c& form_c::add_menu(std::string name, std::wstring caption) {
   menu_.push_back(std::make_unique<menu_item_c>(std::move(name), std::move(caption)));

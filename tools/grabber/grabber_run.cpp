@@ -2,8 +2,8 @@
 //   grabber-run register <grabber.dll> <name> <beam> <lines>
 //       registers the stand-in (filter class and YUY2 driver) and lists one device of that
 //       name in the video input category, with the beam "peak cx cy wx wy" and 576 or 480 lines
-//   grabber-run command <window title> <menu item text>
-//       chooses a menu command of a program's window (waits up to 30 s for the window)
+//   grabber-run command <window title> <menu item caption or name>
+//       chooses a menu command of a Trellum form ("&Exit"); waits up to 30 s for the window
 #include <windows.h>
 
 #include <string>
@@ -39,32 +39,18 @@ int register_grabber(const wchar_t* dll, const wchar_t* name, const wchar_t* bea
   return ok ? 0 : 4;
 }
 
-UINT find_command(HMENU menu, const wchar_t* text) {
-  int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t item[256] = L"";
-    GetMenuStringW(menu, UINT(i), item, 256, MF_BYPOSITION);
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      if (UINT id = find_command(sub, text)) return id;
-    } else if (wcscmp(item, text) == 0) {
-      UINT id = GetMenuItemID(menu, i);
-      if (id != UINT(-1)) return id;
-    }
-  }
-  return 0;
-}
-
+// Menus belong to their process under Wine and cannot be read from here: the program's forms
+// choose the item themselves on a registered message (wParam: an atom with its caption or name).
 int choose_command(const wchar_t* title, const wchar_t* item) {
   for (int i = 0; i < 300; ++i) {
     if (HWND w = FindWindowW(nullptr, title)) {
-      // Menus belong to their process under Wine: ask the form to choose the item itself.
       ATOM atom = GlobalAddAtomW(item);
-      LRESULT chosen = SendMessageW(w, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0);
+      if (!atom) return 6;
+      DWORD_PTR chosen = 0;
+      SendMessageTimeoutW(w, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0, SMTO_ABORTIFHUNG, 10000,
+                          &chosen);
       GlobalDeleteAtom(atom);
-      if (chosen == 1) return 0;
-      UINT id = find_command(GetMenu(w), item);
-      if (!id) return 5;
-      return PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 6;
+      return chosen == 1 ? 0 : 5;
     }
     Sleep(100);
   }

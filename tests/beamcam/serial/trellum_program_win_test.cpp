@@ -70,7 +70,7 @@ TEST(TrellumProgram, WithoutACameraShowsItsFormsAndEndsAfterTheBox) {
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   EXPECT_EQ(code, 1u);
-  EXPECT_LT(took, 2000u);  // one tick of the start-up timer after OK (and Wine's box teardown)
+  EXPECT_LT(took, 5000u);  // one tick of the start-up timer after OK, and the box taken down
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
 }
