@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "beamcam/beam_view.h"
@@ -54,7 +56,9 @@ double report(const char* name, int runs, const std::function<void()>& work) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // "beam_bench ticks N": only N average-mode ticks, for a profiler.
+  const int only_ticks = argc > 2 && std::string(argv[1]) == "ticks" ? std::atoi(argv[2]) : 0;
   auto store = std::make_unique<frame_store_c>();
   beam_view_c view;
   for (int i = 0; i < PaletteEntries; ++i) view.Palette[size_t(i) * 3] = uint8_t(i / 4);
@@ -73,6 +77,17 @@ int main() {
     store->ConvertFrame(video.data(), video.size());
   };
 
+  if (only_ticks > 0) {
+    store->FramesToAverage = 10;
+    for (unsigned s = 0; s < 10; ++s) convert(beam_video(576, 100 + s), 576);
+    for (int i = 0; i < only_ticks; ++i) {
+      convert(video576, 576);
+      store->CombineFrames();
+      view.Img_Dis(store->ProcessedFrame.data(), nullptr);
+      view.AnalyzeBeam(store->ProcessedFrame.data(), table, &clipboard);
+    }
+    return 0;
+  }
   store->FramesToAverage = 100;
   report("ConvertFrame, 576 lines", 200, [&] { convert(video576, 576); });
   report("ConvertFrame, 480 lines (with stretch)", 200, [&] { convert(video480, 480); });
