@@ -28,47 +28,59 @@ inline int16_t trimmed_step(int sum8, int hi, int lo, int before) {
   return int16_t((sum8 - hi - lo + kept) / 7);
 }
 
-inline void bound3(int a, int b, int c, int& hi, int& lo) {
-  hi = std::max(hi, std::max(a, std::max(b, c)));
-  lo = std::min(lo, std::min(a, std::min(b, c)));
+// Sum and bounded largest and smallest of some neighbours of a pixel.
+struct part {
+  int sum, hi, lo;
+};
+
+// The pixel itself joins the two across it; the bounds 0 and 800 start here.
+inline part with(part p, int v) {
+  return {p.sum + v, std::max(std::max(p.hi, v), 0), std::min(std::min(p.lo, v), 800)};
+}
+
+template <ptrdiff_t Across>
+inline part across_of(const int16_t* q) {
+  const int a = q[-Across], b = q[Across];
+  const int hi = std::max(a, b);
+  return {a + b, hi, a + b - hi};  // the smaller one without a second compare (and no branch)
+}
+
+// One pass of `count` pixels from `p` on, `Along` apart, with the rows (or columns) on either
+// side `Across` away. The eight neighbours of a pixel other than its predecessor are the two
+// across its predecessor and the three across it and across its successor: sums and bounds of
+// those are carried from pixel to pixel, so each pixel reads only what is new.
+template <ptrdiff_t Along, ptrdiff_t Across>
+void smooth_line(int16_t* p, int32_t count) {
+  int before = p[-Along];
+  part across_before = across_of<Across>(p - Along);
+  part across_here = across_of<Across>(p);
+  part here = with(across_here, p[0]);
+  for (int16_t* const end = p + ptrdiff_t(count) * Along; p != end; p += Along) {
+    const part across_next = across_of<Across>(p + Along);
+    const part next = with(across_next, p[Along]);
+    const int sum8 = across_before.sum + here.sum + next.sum;
+    const int hi = std::max(across_before.hi, std::max(here.hi, next.hi));
+    const int lo = std::min(across_before.lo, std::min(here.lo, next.lo));
+    before = trimmed_step(sum8, hi, lo, before);
+    *p = int16_t(before);
+    across_before = across_here;
+    across_here = across_next;
+    here = next;
+  }
 }
 
 void smooth_column(int16_t* frame, int32_t c, int32_t top, int32_t bottom) {
   if (c < 1 || c > FrameWidth - 2) return;
   const int32_t first = std::max(top, 1), last = std::min(bottom, FrameHeight - 2);
   if (first > last) return;
-  int16_t* p = row_of(frame, first) + c;
-  int before = p[-FrameWidth];
-  for (int32_t r = first; r <= last; ++r, p += FrameWidth) {
-    const int16_t* up = p - FrameWidth;
-    const int16_t* down = p + FrameWidth;
-    int hi = 0, lo = 800;
-    bound3(up[-1], p[-1], down[-1], hi, lo);
-    bound3(up[1], p[1], down[1], hi, lo);
-    bound3(p[0], down[0], down[0], hi, lo);
-    const int sum8 = up[-1] + p[-1] + down[-1] + up[1] + p[1] + down[1] + p[0] + down[0];
-    before = trimmed_step(sum8, hi, lo, before);
-    *p = int16_t(before);
-  }
+  smooth_line<FrameWidth, 1>(row_of(frame, first) + c, last - first + 1);
 }
 
 void smooth_row(int16_t* frame, int32_t r, int32_t left, int32_t right) {
   if (r < 1 || r > FrameHeight - 2) return;
   const int32_t first = std::max(left, 1), last = std::min(right, FrameWidth - 2);
   if (first > last) return;
-  int16_t* mid = row_of(frame, r);
-  const int16_t* up = mid - FrameWidth;
-  const int16_t* down = mid + FrameWidth;
-  int before = mid[first - 1];
-  for (int32_t c = first; c <= last; ++c) {
-    int hi = 0, lo = 800;
-    bound3(up[c - 1], up[c], up[c + 1], hi, lo);
-    bound3(down[c - 1], down[c], down[c + 1], hi, lo);
-    bound3(mid[c], mid[c + 1], mid[c + 1], hi, lo);
-    const int sum8 = up[c - 1] + up[c] + up[c + 1] + down[c - 1] + down[c] + down[c + 1] + mid[c] + mid[c + 1];
-    before = trimmed_step(sum8, hi, lo, before);
-    mid[c] = int16_t(before);
-  }
+  smooth_line<1, FrameWidth>(row_of(frame, r) + first, last - first + 1);
 }
 
 // The combination walks the frame in blocks small enough that the running sums or maxima stay
