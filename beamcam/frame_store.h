@@ -56,6 +56,9 @@ class frame_store_c {
   int32_t peak_x = 0, peak_y = 0;
 
  private:
+  // Combines the slots into ProcessedFrame `Block` pixels at a time and finds its peak.
+  template <size_t Block>
+  void combine(int slots, int& best, size_t& at);
   std::vector<int32_t> sums_;  // per-pixel accumulator of a combination
 };
 

@@ -61,7 +61,9 @@ inline void update_hash(unsigned& h, uint8_t c) { h = ((h << hash_shift) ^ c) & 
 inline unsigned insert_string(deflate_state& s, unsigned pos) {
   update_hash(s.ins_h, s.window[pos + min_match - 1]);
   unsigned head = s.head[s.ins_h];
+  uint16_t after = s.prev[head & window_mask];
   s.prev[pos & window_mask] = uint16_t(head);
+  s.prev2[pos & window_mask] = after;
   s.head[s.ins_h] = uint16_t(pos);
   return head;
 }
@@ -73,6 +75,7 @@ void slide_window(deflate_state& s) {
   s.block_start -= long(window_half);
   for (unsigned n = 0; n < hash_size; ++n) s.head[n] = uint16_t(s.head[n] >= window_half ? s.head[n] - window_half : 0);
   for (unsigned n = 0; n < window_half; ++n) s.prev[n] = uint16_t(s.prev[n] >= window_half ? s.prev[n] - window_half : 0);
+  for (unsigned n = 0; n < window_half; ++n) s.prev2[n] = uint16_t(s.prev2[n] >= window_half ? s.prev2[n] - window_half : 0);
 }
 
 // Reads once into the free room behind the data; a result of 0 ends the input.
@@ -117,8 +120,15 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   }
   const uint8_t* window = s.window;
   const uint8_t* scan = window + s.strstart;
-  const uint16_t* prev = s.prev;
+  const uint16_t* prev2 = s.prev2;
   uint16_t scan_start = load16(scan);
+  // The candidate and the one after it; the one after that comes from prev2 of the first.
+  unsigned next_match = s.prev[cur_match & window_mask];
+  auto step = [&]() {
+    unsigned further = prev2[cur_match & window_mask];
+    cur_match = next_match;
+    next_match = further;
+  };
   // A candidate can only beat best_len when it agrees on the bytes up to best_len, so the
   // last of those are checked first: two while best_len is 2, then four.
   if (best_len < 3) {
@@ -134,18 +144,18 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
           break;
         }
       }
-      if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
-        return best_len <= s.lookahead ? best_len : s.lookahead;
+      step();
+      if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
-    if ((cur_match = prev[cur_match & window_mask]) <= limit || --chain == 0)
-      return best_len <= s.lookahead ? best_len : s.lookahead;
+    step();
+    if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
   }
   uint32_t scan_end = load32(scan + best_len - 3);
   const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
   for (;;) {
     // Most candidates fail the end check: walk on with nothing else in the loop.
     while (load32(window_end + cur_match) != scan_end) {
-      cur_match = prev[cur_match & window_mask];
+      step();
       if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
     const uint8_t* match = window + cur_match;
@@ -159,7 +169,7 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
         window_end = window + best_len - 3;
       }
     }
-    cur_match = prev[cur_match & window_mask];
+    step();
     if (cur_match <= limit || --chain == 0) break;
   }
   return best_len <= s.lookahead ? best_len : s.lookahead;
@@ -279,6 +289,7 @@ void deflate_init_matcher(deflate_state& s) {
   }
   std::memset(s.head, 0, sizeof s.head);
   std::memset(s.prev, 0, sizeof s.prev);
+  std::memset(s.prev2, 0, sizeof s.prev2);
   std::memset(s.window, 0, sizeof s.window);
   s.strstart = 0;
   s.block_start = 0;
