@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "beamcam/bmp24.h"
+#include "beamcam/frame_files.h"
 #include "beamcam/frame_store.h"
 #include "tests/support/test_support.h"
 
@@ -87,6 +88,27 @@ TEST(BeamProbe, TakesARawFrameAsItIsWithWildValues) {
   EXPECT_NE(r.out.find("Min, Peak: -3 , 2000\n"), std::string::npos) << r.out;
   bmp24_image image;
   EXPECT_TRUE(read_bmp24(read_file_bytes(picture), image));
+}
+
+// A raw text file is measured as the program measures an opened file: the same table as the
+// binary frame of the same values, with the profile point searched from the corner.
+TEST(BeamProbe, MeasuresARawTextFileAsTheProgramOpensIt) {
+  temp_folder dir;
+  std::vector<int16_t> f(FramePixels, 3);
+  f[size_t(250) * FrameWidth + 300] = 133;
+  f[size_t(251) * FrameWidth + 300] = 120;
+  write_file_bytes(dir / "beam.raw", raw_frame_text(f.data()));
+  std::string bytes;
+  for (int16_t v : f) {
+    bytes += char(uint16_t(v) & 0xFF);
+    bytes += char(uint16_t(v) >> 8);
+  }
+  write_file_bytes(dir / "beam.bin", bytes);
+  probe_run text = run({"--raw", (dir / "beam.raw").string()});
+  probe_run binary = run({"--processed", (dir / "beam.bin").string(), "--cross", "300", "250"});
+  EXPECT_EQ(text.code, 0) << text.err;
+  EXPECT_EQ(text.out, binary.out);
+  EXPECT_EQ(run({"--raw", "a", "b"}).code, 2);
 }
 
 // A grabbed buffer of `lines` rows whose every byte is `v`.

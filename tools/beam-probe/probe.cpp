@@ -7,6 +7,7 @@
 
 #include "beamcam/beam_view.h"
 #include "beamcam/bmp24.h"
+#include "beamcam/frame_files.h"
 #include "beamcam/frame_store.h"
 #include "beamcam/result_table.h"
 
@@ -20,6 +21,8 @@ const char* const BeamProbeUsage =
     "  --gain G         pixel gain, 1.0 to 10.0 (default 1)\n"
     "  --pitch X Y      micrometres per pixel (default 1 1)\n"
     "  --processed      take the single frame as the processed frame, as a raw file is opened\n"
+    "  --raw            the single INPUT is a raw text file (720 values a line, 576 lines), opened\n"
+    "                   as the program opens it: the processed frame, the profile point searched\n"
     "  --cross X Y      profile column and row (default 360 288)\n"
     "  --no-profiles    leave the profiles out of the picture\n"
     "  --refreshes N    draw the picture N times, carrying the column profile's level (default 1)\n"
@@ -34,7 +37,8 @@ const char* const BeamProbeUsage =
     "    count N | mode average|peak | gain G   as the options above\n"
     "    combine          combine the ring into the processed frame\n"
     "    measure          print the result table and the clipboard line of the processed frame\n"
-    "    write raw|processed OUT, write slot K OUT   write a frame as a frame file\n";
+    "    write raw|processed OUT, write slot K OUT   write a frame as a frame file\n"
+    "    write rawtext OUT   write the last converted frame as the program saves raw data\n";
 
 namespace {
 
@@ -45,6 +49,7 @@ struct options {
   double gain = 1.0;
   double pitch_x = 1.0, pitch_y = 1.0;
   bool processed = false;
+  bool raw_text = false;
   int cross_x = 360, cross_y = 288;
   bool profiles = true;
   int refreshes = 1;
@@ -108,6 +113,8 @@ std::string parse(const std::vector<std::string>& args, options& o) {
       i += 1;
     } else if (a == "--processed") {
       o.processed = true;
+    } else if (a == "--raw") {
+      o.raw_text = true;
     } else if (a == "--no-profiles") {
       o.profiles = false;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -119,6 +126,7 @@ std::string parse(const std::vector<std::string>& args, options& o) {
   if (!o.script.empty()) return o.inputs.empty() ? std::string() : "--script takes no INPUT";
   if (o.inputs.empty()) return "no input";
   if (o.processed && (o.inputs.size() != 1 || o.video_lines)) return "--processed takes one frame file";
+  if (o.raw_text && (o.inputs.size() != 1 || o.video_lines || o.processed)) return "--raw takes one raw file";
   return std::string();
 }
 
@@ -215,6 +223,8 @@ std::string run_step(const std::vector<std::string>& w, frame_store_c& store, co
   } else if (step == "write" && w.size() == 3 && (w[1] == "raw" || w[1] == "processed")) {
     const frame_buffer& f = w[1] == "raw" ? store.RawFrame : store.ProcessedFrame;
     if (!write_whole(w[2], frame_to_bytes(f.data()))) return "cannot write " + w[2];
+  } else if (step == "write" && w.size() == 3 && w[1] == "rawtext") {
+    if (!write_whole(w[2], raw_frame_text(store.RawFrame.data()))) return "cannot write " + w[2];
   } else if (step == "write" && w.size() == 4 && w[1] == "slot" && to_int(w[2], 0, RingSlots - 1, n)) {
     if (!write_whole(w[3], frame_to_bytes(store.FrameRing.data() + size_t(n) * FramePixels)))
       return "cannot write " + w[3];
@@ -274,7 +284,7 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
       err << "beam-probe: cannot read " << path << "\n";
       return 1;
     }
-    if (bytes.size() != expected) {
+    if (!o.raw_text && bytes.size() != expected) {
       err << "beam-probe: " << path << " holds " << bytes.size() << " bytes, not " << expected << "\n";
       return 1;
     }
@@ -289,7 +299,14 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
   store->PixelGain = o.gain;
   store->VideoLines = o.video_lines ? o.video_lines : FrameHeight;
   frame_buffer frame;
-  if (o.processed) {
+  options measured = o;
+  if (o.raw_text) {
+    store->ProcessedFrame.assign(FramePixels, 0);
+    read_raw_frame_text(inputs[0], store->ProcessedFrame.data());
+    pixel_point p = find_profile_point(store->ProcessedFrame.data());
+    measured.cross_x = p.x;
+    measured.cross_y = p.y;
+  } else if (o.processed) {
     frame_from_bytes(inputs[0], store->ProcessedFrame);
   } else {
     store->AcqState = acq_collecting;
@@ -305,7 +322,7 @@ int run_beam_probe(const std::vector<std::string>& args, std::ostream& out, std:
     store->CombineFrames();
   }
 
-  measure(store->ProcessedFrame.data(), o, view, out);
+  measure(store->ProcessedFrame.data(), measured, view, out);
 
   if (!o.picture.empty()) {
     for (int i = 0; i < o.refreshes; ++i) view.Img_Dis(store->ProcessedFrame.data(), nullptr);
