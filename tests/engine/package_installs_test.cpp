@@ -29,6 +29,15 @@ fs::path history_path(const temp_folder& temp) {
   return fs::path(path_join(temp.path().u16string(), history_file_name));
 }
 
+// The file's text with line ends as text mode reads them (Windows writes CR LF).
+std::string history_text(const temp_folder& temp) {
+  std::string text = read_file_bytes(history_path(temp));
+  std::string out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  return out;
+}
+
 void wait_until_idle(package_install_c& p) {
   wait_for_thread(p.task.thread());
   while (p.task.is_running()) std::this_thread::yield();
@@ -60,7 +69,7 @@ TEST(PackageInstalls, OneJobPerPackageSeenByEveryHolderAndHistoryOnlyOnSuccess) 
   EXPECT_EQ(later.get(), raw);
   wait_until_idle(*later);
   EXPECT_FALSE(package_install_running(address));
-  EXPECT_EQ(read_file_bytes(history_path(temp)), address + "\n");
+  EXPECT_EQ(history_text(temp), address + "\n");
 
   // A job that failed adds no line.
   release_job = true;
@@ -68,7 +77,7 @@ TEST(PackageInstalls, OneJobPerPackageSeenByEveryHolderAndHistoryOnlyOnSuccess) 
   ASSERT_TRUE(start_package_install(*later));
   wait_until_idle(*later);
   EXPECT_EQ(later->task.result(), -1);
-  EXPECT_EQ(read_file_bytes(history_path(temp)), address + "\n");
+  EXPECT_EQ(history_text(temp), address + "\n");
 }
 
 TEST(PackageInstalls, HistoryAppendsWhereTheLoaderReads) {
