@@ -137,7 +137,7 @@ void settings_window_c::create_pages() {
     add_item(t);
     tab_group.add(t);
   }
-  static_cast<tab*>(tab_group.members[0])->notify_group();
+  tab_group.members[0]->notify_group();
   tab_group.members[0]->select();
 
   for (const pref_layout& l : preferences_layout()) create_control(l);
