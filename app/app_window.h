@@ -82,7 +82,7 @@ class main_window_c : public window_impl<main_window_c>,
 
   sidebar_window_c sidebar;
   home_window_c home_page;
-  scan_window_c scan_page;
+  scan_page_stand_in_c scan_page;
 
  private:
   LRESULT on_create();

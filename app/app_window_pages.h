@@ -20,7 +20,7 @@ class page_stand_in_c : public window_impl<page_stand_in_c> {
 };
 
 // The scan page still to come, with the interface the main window uses.
-class scan_window_c : public page_stand_in_c {
+class scan_page_stand_in_c : public page_stand_in_c {
  public:
   int phase = 0;
   void start_scan() {}
