@@ -13,6 +13,7 @@
 #include "base/wide.h"
 #include "engine/documents.h"
 #include "engine/helpers.h"
+#include "engine/exclusion_list.h"
 #include "engine/thread.h"
 #include "engine/settings.h"
 #include "framework/gdi.h"
@@ -313,13 +314,10 @@ void download_panel_c::on_action() {
 void download_panel_c::on_check() {
   checked_ = !checked_;
   check_.set_image(checked_ ? png_checked : png_unchecked);
-  int64_t devices = group_ ? int64_t(group_->devices.size()) : 0;
-  int64_t size = size_;
-  if (!checked_) {
-    devices = -devices;
-    size = -size;
-  }
-  if (HWND p = page()) SendMessageW(p, WM_APP_SELECTION_CHANGED, WPARAM(devices), LPARAM(size));
+  // The count carries the sign; the size goes unsigned, as a package may pass 2 GiB.
+  intptr_t devices = group_ ? intptr_t(group_->devices.size()) : 0;
+  if (!checked_) devices = -devices;
+  if (HWND p = page()) SendMessageW(p, WM_APP_SELECTION_CHANGED, WPARAM(devices), LPARAM(uintptr_t(size_)));
 }
 
 void download_panel_c::on_select_rows(WPARAM which) {
@@ -414,6 +412,7 @@ void download_panel_c::on_menu_command(int index) {
   if (!session_) return;
   int32_t s = session_->status;
   row_menu_state grays = download_menu_state(s, session_->is_running());
+  if (!is_exclusion_key(md5sum_.c_str())) grays.exclude_gray = true;
   switch (index + cmd_action) {
     case cmd_action:
       on_action();
@@ -476,6 +475,8 @@ void download_panel_c::show_menu(POINT point) {
   ModifyMenuW(popup, cmd_open_location, MF_BYCOMMAND | MF_STRING, cmd_open_location,
               as_wide(get_text("menu_open_location")));
   row_menu_state grays = download_menu_state(s, session_ && session_->is_running());
+  // A package without an MD5 sum has no key to be hidden by.
+  if (!is_exclusion_key(md5sum_.c_str())) grays.exclude_gray = true;
   if (grays.exclude_gray) EnableMenuItem(popup, cmd_exclude, MF_BYCOMMAND | MF_GRAYED);
   if (grays.delete_gray) EnableMenuItem(popup, cmd_delete_file, MF_BYCOMMAND | MF_GRAYED);
   int menu_x = clamp_to_monitor(point.x, point.y);

@@ -117,3 +117,14 @@ bool save_exclusion_list(const exclusion_map& list) {
   const std::string text = write_exclusion_list(list);
   return write_file_replacing(app_settings.exclusion_list_path, text.data(), text.size());
 }
+
+bool is_exclusion_key(const char16_t* md5sum) {
+  if (!md5sum) return false;
+  int n = 0;
+  for (; md5sum[n]; ++n) {
+    const char16_t c = md5sum[n];
+    const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    if (!hex || n >= 32) return false;
+  }
+  return n == 32;
+}

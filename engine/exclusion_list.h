@@ -30,3 +30,7 @@ bool read_exclusion_list(const char* text, exclusion_map& list);
 // Writes the list to Exclusion.dat at the settings' path through write_file_replacing, so
 // that a failed write never loses the exclusions already there. False when nothing changed.
 bool save_exclusion_list(const exclusion_map& list);
+
+// Whether an MD5 text can key an exclusion: exactly 32 hexadecimal digits. A package without
+// a sum is never hidden, and an entry under any other key hides nothing.
+bool is_exclusion_key(const char16_t* md5sum);

@@ -83,7 +83,15 @@ class window_impl : public window_object_c {
     // Made once, also when two threads make their first window of T at the same time.
     struct unique_name {
       wchar_t text[40];
-      unique_name() { wsprintfW(text, L"vantoril.window.%p", static_cast<void*>(this)); }
+      // Written by hand: strsafe.h, pulled in by some users, retires the printf family.
+      unique_name() {
+        const wchar_t prefix[] = L"vantoril.window.";
+        int n = 0;
+        for (; prefix[n]; ++n) text[n] = prefix[n];
+        auto value = reinterpret_cast<unsigned long long>(static_cast<void*>(this));
+        for (int shift = 60; shift >= 0; shift -= 4) text[n++] = L"0123456789ABCDEF"[(value >> shift) & 15];
+        text[n] = 0;
+      }
     };
     static const unique_name name;
     return name.text;

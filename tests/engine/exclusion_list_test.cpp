@@ -176,3 +176,19 @@ TEST(ExclusionList, SavingReplacesTheFileWholeOrLeavesItAsItWas) {
 }
 
 }  // namespace
+
+TEST(ExclusionList, OnlyThirtyTwoHexDigitsKeyAnExclusion) {
+  struct row {
+    const char16_t* text;
+    bool key;
+  } rows[] = {
+      {u"0123456789abcdef0123456789ABCDEF", true},
+      {u"", false},
+      {nullptr, false},
+      {u"0123456789abcdef0123456789abcde", false},    // 31
+      {u"0123456789abcdef0123456789abcdef0", false},  // 33
+      {u"0123456789abcdef0123456789abcdeg", false},
+      {u"0123456789abcdef 123456789abcdef", false},
+  };
+  for (const row& r : rows) EXPECT_EQ(is_exclusion_key(r.text), r.key) << (r.text ? u16_to_utf8(r.text) : "null");
+}

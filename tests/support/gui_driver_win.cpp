@@ -312,6 +312,8 @@ bool recording_window::process_window_message(HWND, UINT message, WPARAM wparam,
   log.push_back({message, wparam, lparam});
   result = 0;
   return true;
+}
+
 namespace {
 thread_local dialog_answerer* current_answerer = nullptr;
 
