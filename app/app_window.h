@@ -117,6 +117,7 @@ class main_window_c : public window_impl<main_window_c>,
   void on_check_link();
   void on_update_link();
   void check_for_updates();
+  void show_preferences();
   void open_published_link();
 
   // Work that a quit must stop: the scan's workers and the download transfers.

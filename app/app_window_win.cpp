@@ -1,9 +1,12 @@
 #include "app/app_window.h"
 
+#include "app/settings_window.h"
+
 #include "base/text.h"
 #include "base/wide.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
+#include "engine/package_installs.h"
 #include "engine/settings.h"
 #include "engine/tasks.h"
 #include "engine/version_check.h"
@@ -326,6 +329,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_send_start_scan) SendMessageW(self, WM_APP_START_SCAN, 0, 0);
   if (a & act_run_tray) on_tray_icon(201, tray_lparam_);
   if (a & act_run_menu_command) on_menu_command(s.command);
+  if (a & act_preferences) show_preferences();
   if (a & act_open_support) seams_.open_url(support_page_url().c_str(), self);
   if (a & act_hide_window) ShowWindow(self, SW_HIDE);
   if (a & act_destroy) {
@@ -399,9 +403,21 @@ void main_window_c::on_menu_command(int index) {
     case cmd_check_for_updates:
       check_for_updates();
       break;
-    default:  // preferences and about come with their dialogs
+    case cmd_preferences:
+      show_preferences();
+      break;
+    default:  // about comes with its dialog
       break;
   }
+}
+
+// The preferences dialog, owned by this window (which it disables while it is open, so that
+// requests meanwhile wait for it to close).
+void main_window_c::show_preferences() {
+  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  preferences_report report;
+  report.install_running = any_package_install_running;
+  show_preferences_dialog(handle(), report);
 }
 
 void main_window_c::check_for_updates() {

@@ -510,3 +510,43 @@ TEST(ProcessEntry, AFailedSystemFactsStepStopsTheStartWithItsMessage) {
   SetCurrentDirectoryW(folder);
   EXPECT_EQ(failure_text, L"Application initialization failed, error code: 1.");
 }
+
+namespace {
+struct options_seen {
+  HWND main = nullptr;
+  HWND owner = nullptr;
+  bool main_disabled = false;
+};
+options_seen* seen_options = nullptr;
+void CALLBACK read_options_dialog(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!seen_options || seen_options->owner) return;
+  HWND dialog = FindWindowW(L"#32770", L"Options");
+  if (!dialog || !IsWindowVisible(dialog)) return;
+  seen_options->owner = GetWindow(dialog, GW_OWNER);
+  seen_options->main_disabled = !IsWindowEnabled(seen_options->main);
+  KillTimer(nullptr, id);
+}
+}  // namespace
+
+// The menu's preferences command and navigation entry 6 open the dialog owned by the main
+// window, shown first when it was hidden; the window is usable again once it closes.
+TEST_F(AppWindow, PreferencesOpenOwnedByTheMainWindow) {
+  HWND w = make(start_switch::plain, false);
+  for (int way = 0; way < 2; ++way) {
+    ShowWindow(w, SW_HIDE);
+    options_seen seen;
+    seen.main = w;
+    seen_options = &seen;
+    SetTimer(nullptr, 0, 30, read_options_dialog);
+    gui::dialog_answerer cancel(L"Options", 2);
+    if (way == 0)
+      PostMessageW(w, WM_COMMAND, 40013, 0);
+    else
+      PostMessageW(w, WM_APP_SIDEBAR_COMMAND, 6, 0);
+    ASSERT_TRUE(gui::pump_until([&] { return cancel.answered() == 1 && IsWindowEnabled(w); }, 8000)) << way;
+    seen_options = nullptr;
+    EXPECT_EQ(seen.owner, w) << way;
+    EXPECT_TRUE(seen.main_disabled) << way;
+    EXPECT_TRUE(IsWindowVisible(w)) << way;
+  }
+}
