@@ -135,7 +135,7 @@ TEST_F(MainForm, ControlsMenusAndPlacesAsMade) {
 TEST_F(MainForm, StartsBlinksToReadyAndExitEndsOneTickLater) {
   make();
   DWORD start = GetTickCount();
-  ASSERT_TRUE(gui::pump_until([&] { return ready(); }, 8000));
+  ASSERT_TRUE(gui::pump_until([&] { return ready(); }, 30000));
   DWORD took = GetTickCount() - start;
   EXPECT_GE(took, 3500u);  // a first tick, then twelve blinking ones of 300 ms
   EXPECT_EQ(form->StartupState, StartupReady);
@@ -155,7 +155,7 @@ TEST_F(MainForm, ReadyDuringTheBuildsBoxesStaysReady) {
     gui::pump_for(4500);
     return HRESULT(0);
   });
-  ASSERT_TRUE(gui::pump_until([&] { return form->StartupState == StartupReady; }, 8000));
+  ASSERT_TRUE(gui::pump_until([&] { return form->StartupState == StartupReady; }, 30000));
   gui::pump_for(300);
   EXPECT_EQ(form->StaticText1->text(), L"READY");
   EXPECT_TRUE(exit_codes.empty());
