@@ -130,20 +130,9 @@ bool home_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_ERASEBKGND:
       result = 1;
       return true;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      RECT client = client_rect();
-      {
-        memory_dc_c memory(dc, client);
-        paint(memory.dc(), client);
-      }
-      EndPaint(window, &ps);
-      result = 0;
-      return true;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      paint(reinterpret_cast<HDC>(wparam), client_rect());
+      paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& client) { paint(dc, client); });
       result = 0;
       return true;
     default:

@@ -33,3 +33,24 @@ void send_to_descendants(HWND parent, UINT message, WPARAM wparam, LPARAM lparam
 // Renders the client area of `window` through WM_PRINTCLIENT into a new 32-bit top-down DIB
 // section of the client size; the caller deletes the bitmap. `pixels` points at its BGRA rows.
 HBITMAP print_client(HWND window, void** pixels, int* width = nullptr, int* height = nullptr);
+
+// Answers WM_PAINT through a memory DC of the client area and WM_PRINTCLIENT directly, calling
+// paint(dc, client) for either; false for any other message.
+template <class Paint>
+bool paint_double_buffered(HWND window, UINT message, WPARAM wparam, Paint paint) {
+  RECT client{};
+  GetClientRect(window, &client);
+  if (message == WM_PRINTCLIENT) {
+    paint(reinterpret_cast<HDC>(wparam), client);
+    return true;
+  }
+  if (message != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  {
+    memory_dc_c memory(dc, client);
+    paint(memory.dc(), client);
+  }
+  EndPaint(window, &ps);
+  return true;
+}
