@@ -81,6 +81,7 @@ class main_window_c : public window_impl<main_window_c>,
   HWND open_dialog() const;
 
   sidebar_window_c sidebar;
+  restore_window_c restore_page;
   home_window_c home_page;
   scan_window_c scan_page;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/home_page.h"
+#include "app/restore_page_win.h"
 #include "app/scan_page_win.h"
 #include "app/sidebar.h"
 #include "widgets/tray_icon.h"

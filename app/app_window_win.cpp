@@ -184,6 +184,7 @@ LRESULT main_window_c::on_create() {
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
+  restore_page.create(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -253,6 +254,8 @@ HWND main_window_c::page_window(main_page page) {
       return home_page.handle();
     case main_page::scan:
       return scan_page.handle();
+    case main_page::restore:
+      return restore_page.handle();
     default:
       // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
