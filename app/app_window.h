@@ -83,6 +83,7 @@ class main_window_c : public window_impl<main_window_c>,
   sidebar_window_c sidebar;
   home_window_c home_page;
   scan_window_c scan_page;
+  download_window_c download_page;
 
  private:
   LRESULT on_create();
@@ -97,6 +98,11 @@ class main_window_c : public window_impl<main_window_c>,
   LRESULT on_version_result();
   LRESULT on_show_update_link();
   LRESULT on_tray(WPARAM wparam, LPARAM lparam);
+  LRESULT on_download_dir_changed();
+  // The result pages take the scan's devices, in order.
+  void fill_results();
+  // The update page's groups, exclusions and rows anew, its list focused.
+  void refill_download_page(bool after_scan);
   void on_enable(bool enabled);
 
   // The controller's step, carried out.
