@@ -436,6 +436,13 @@ TEST_F(DownloadPageWindow, AnExcludedPackageStaysHiddenAndAFailedWriteKeepsTheFi
   ASSERT_NE(make(), nullptr);
   ASSERT_TRUE(scan());
 
+  // A request whose row is no longer listed (gone with a rebuild) changes nothing.
+  const size_t listed = page().download_rows().size();
+  int not_a_row = 0;
+  SendMessageW(page().handle(), WM_APP_EXCLUDE_DRIVER, WPARAM(&not_a_row), LPARAM(&not_a_row));
+  EXPECT_EQ(page().download_rows().size(), listed);
+  EXPECT_FALSE(fs::exists(exclusion_file()));
+
   // A package without an MD5 sum cannot be hidden: it has no key of its own.
   exclude(row_of_package(current_offer()));
   EXPECT_TRUE(messages().empty());
