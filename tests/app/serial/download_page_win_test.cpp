@@ -346,6 +346,21 @@ TEST_F(DownloadPageWindow, AScanShowsTheThreeGroupsUnderTheirHeaders) {
   gui::pump_for(50);
   EXPECT_TRUE(IsWindowVisible(lines[1]->get_hwnd()));
   EXPECT_EQ(lines[2]->y, out_of_date_header_y);
+
+  // Navigation button 2 with results: the page again, without a scan.
+  const size_t asked = service->requests().size();
+  SendMessageW(window_->handle(), WM_APP_SIDEBAR_COMMAND, 1, 0);
+  EXPECT_EQ(window_->current_page(), window_->home_page.handle());
+  SendMessageW(window_->handle(), WM_APP_SIDEBAR_COMMAND, 2, 0);
+  EXPECT_EQ(window_->current_page(), page().handle());
+  EXPECT_EQ(service->requests().size(), asked);
+
+  // The rescan button beside the title: a new scan, then the page again.
+  click_item(3);
+  EXPECT_EQ(window_->state(), main_scanning);
+  ASSERT_TRUE(gui::pump_until([&] { return window_->state() == main_results; }, 30000));
+  EXPECT_EQ(window_->current_page(), page().handle());
+  EXPECT_GT(service->requests().size(), asked);
 }
 
 TEST_F(DownloadPageWindow, TheBillboardFollowsTheNumberOfUpdates) {
