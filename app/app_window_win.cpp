@@ -127,6 +127,11 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_APP_ACTIVATE:
       result = on_activate(wparam);
       return true;
+    case WM_APP_QUEUE_BACKUP:
+    case WM_APP_BACKUP_QUEUED:
+      SendMessageW(backup_page.handle(), message, wparam, lparam);
+      result = 0;
+      return true;
     case WM_APP_REDRAW_ALL:
       RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -184,6 +189,7 @@ LRESULT main_window_c::on_create() {
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
+  backup_page.create_page(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -253,6 +259,8 @@ HWND main_window_c::page_window(main_page page) {
       return home_page.handle();
     case main_page::scan:
       return scan_page.handle();
+    case main_page::backup:
+      return backup_page.handle();
     default:
       // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
@@ -324,6 +332,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_reset_scan_phase) scan_page.phase = scan_phase::idle;
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
+  if (a & act_fill_results) fill_results();
   if (s.page != main_page::unchanged) show_page(page_window(s.page));
   if (a & act_start_page_scan) scan_page.start_scan();
   if (a & act_send_start_scan) SendMessageW(self, WM_APP_START_SCAN, 0, 0);
@@ -340,6 +349,11 @@ void main_window_c::carry_out(const main_step& s) {
     seams_.apply_autorun();
     DestroyWindow(self);
   }
+}
+
+void main_window_c::fill_results() {
+  // The backup page's reload rebuilds backup_list, which the uninstall rows point into.
+  backup_page.reload();
 }
 
 void main_window_c::on_enable(bool enabled) {
