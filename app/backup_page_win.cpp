@@ -29,6 +29,12 @@ backup_window_c::backup_window_c(backup_page_seams seams)
 
 backup_window_c::~backup_window_c() {
   destroy_window();
+  // The worker reads the job, which goes with the page: stop it first (it looks at the flag
+  // between files).
+  if (backup_task_.is_running()) {
+    job_.cancel = 1;
+    if (backup_task_.thread()) wait_for_thread(backup_task_.thread());
+  }
   backup_task_.release();
   if (line_pen_) DeleteObject(line_pen_);
 }
