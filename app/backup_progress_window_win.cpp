@@ -1,5 +1,7 @@
 #include "app/backup_progress_window_win.h"
 
+#include <cwchar>
+
 #include "app/backup_page.h"
 #include "base/wide.h"
 #include "engine/thread.h"
@@ -87,5 +89,13 @@ void backup_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {
   if (font_normal_10) SelectObject(dc, font_normal_10);
   SetBkMode(dc, TRANSPARENT);
   RECT line = {r.left + 50, 50, r.right - 50, 70};
-  DrawTextW(dc, as_wide(get_text("progress_backup_wait")), -1, &line, DT_SINGLELINE | DT_CENTER);
+  const wchar_t* wait = as_wide(get_text("progress_backup_wait"));
+  // A longer translation takes the dialog's width rather than lose its ends.
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(dc, wait, int(wcslen(wait)), &size);
+  if (size.cx > line.right - line.left) {
+    line.left = r.left + 10;
+    line.right = r.right - 10;
+  }
+  DrawTextW(dc, wait, -1, &line, DT_SINGLELINE | DT_CENTER);
 }
