@@ -83,6 +83,7 @@ class main_window_c : public window_impl<main_window_c>,
   sidebar_window_c sidebar;
   home_window_c home_page;
   scan_window_c scan_page;
+  backup_window_c backup_page;
   download_window_c download_page;
 
  private:

@@ -130,6 +130,11 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_APP_DOWNLOAD_DIR_CHANGED:
       result = on_download_dir_changed();
       return true;
+    case WM_APP_QUEUE_BACKUP:
+    case WM_APP_BACKUP_QUEUED:
+      SendMessageW(backup_page.handle(), message, wparam, lparam);
+      result = 0;
+      return true;
     case WM_APP_REDRAW_ALL:
       RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -187,6 +192,7 @@ LRESULT main_window_c::on_create() {
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
+  backup_page.create_page(handle(), page);
   download_page.create_page(handle(), page);
   current_page_ = home_page.handle();
 
@@ -257,6 +263,8 @@ HWND main_window_c::page_window(main_page page) {
       return home_page.handle();
     case main_page::scan:
       return scan_page.handle();
+    case main_page::backup:
+      return backup_page.handle();
     case main_page::download:
       return download_page.handle();
     default:
@@ -367,6 +375,8 @@ LRESULT main_window_c::on_scan_done(WPARAM) {
 
 void main_window_c::fill_results() {
   refill_download_page(true);
+  // The backup page's reload rebuilds backup_list, which the uninstall rows point into.
+  backup_page.reload();
 }
 
 void main_window_c::refill_download_page(bool after_scan) {
