@@ -83,6 +83,7 @@ class main_window_c : public window_impl<main_window_c>,
   sidebar_window_c sidebar;
   home_window_c home_page;
   scan_window_c scan_page;
+  uninstall_window_c uninstall_page;
 
  private:
   LRESULT on_create();
@@ -108,6 +109,8 @@ class main_window_c : public window_impl<main_window_c>,
   void bring_modal_to_front();
   HWND page_window(main_page page);
   void place_page(HWND page, bool after_switch);
+  // The result pages take a finished scan's devices.
+  void fill_results();
 
   // Caption buttons and links.
   void on_close_button() { on_close(); }

@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/backup.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
 #include "engine/package_installs.h"
@@ -184,6 +185,7 @@ LRESULT main_window_c::on_create() {
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
+  uninstall_page.create_page(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -253,6 +255,8 @@ HWND main_window_c::page_window(main_page page) {
       return home_page.handle();
     case main_page::scan:
       return scan_page.handle();
+    case main_page::uninstall:
+      return uninstall_page.handle();
     default:
       // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
@@ -324,6 +328,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_reset_scan_phase) scan_page.phase = scan_phase::idle;
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
+  if (a & act_fill_results) fill_results();
   if (s.page != main_page::unchanged) show_page(page_window(s.page));
   if (a & act_start_page_scan) scan_page.start_scan();
   if (a & act_send_start_scan) SendMessageW(self, WM_APP_START_SCAN, 0, 0);
@@ -340,6 +345,13 @@ void main_window_c::carry_out(const main_step& s) {
     seams_.apply_autorun();
     DestroyWindow(self);
   }
+}
+
+void main_window_c::fill_results() {
+  // The backup page's reload rebuilds backup_list; until it exists the list is built here.
+  build_backup_list();
+  // The uninstall rows point into backup_list: they are rebuilt after it.
+  uninstall_page.rebuild();
 }
 
 void main_window_c::on_enable(bool enabled) {
