@@ -50,6 +50,43 @@ void shot(HWND window, const char* name) {
   gui::save_screen_bmp(window, (fs::path(dir) / (std::string(name) + ".bmp")).wstring());
 }
 
+// The open popup menu's items, read by a timer inside its modal loop, then closed.
+struct menu_seen {
+  std::vector<UINT> ids;
+  std::vector<std::wstring> texts;
+  RECT place = {};
+  bool opened = false;
+};
+menu_seen* seen_menu = nullptr;
+
+void CALLBACK read_open_menu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu_window = FindWindowW(L"#32768", nullptr);
+  if (!menu_window || !seen_menu) return;
+  KillTimer(nullptr, id);
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
+  seen_menu->opened = true;
+  GetWindowRect(menu_window, &seen_menu->place);
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
+    seen_menu->texts.push_back(text);
+    seen_menu->ids.push_back(GetMenuItemID(menu, i));
+  }
+  EndMenu();
+}
+
+// The details dialog's device list, read inside its modal loop, then closed with OK.
+std::vector<int>* details_seen = nullptr;
+HWND last_details = nullptr;
+
+void CALLBACK read_details(HWND, UINT, UINT_PTR, DWORD) {
+  HWND d = gui::find_window(L"#32770", L"Show Details");
+  if (!d || d == last_details || !IsWindowVisible(d) || !details_seen) return;
+  last_details = d;
+  details_seen->push_back(int(SendMessageW(GetDlgItem(d, 102), LVM_GETITEMCOUNT, 0, 0)));
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+}
+
 class UninstallPageWin : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -202,14 +239,28 @@ TEST_F(UninstallPageWin, RemoveRunsTheInstallersUninstallAndRefusesASecondWhileI
 
 TEST_F(UninstallPageWin, DoubleClickAndTheMenusDetailsShowTheEntrysDevices) {
   uninstall_panel_c* row = rows()[0];
-  int devices = -1;
-  {
-    gui::dialog_answerer answer(L"Show Details", IDOK);
-    SendMessageW(row->handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));
-    SendMessageW(row->handle(), WM_COMMAND, uninstall_panel_c::cmd_view_details, 0);
-    EXPECT_EQ(answer.answered(), 2);
-  }
-  (void)devices;
+  std::vector<int> listed;  // the device list's length in each dialog
+  details_seen = &listed;
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, read_details);
+  SendMessageW(row->handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));
+  SendMessageW(row->handle(), WM_COMMAND, uninstall_panel_c::cmd_view_details, 0);
+  KillTimer(nullptr, timer);
+  details_seen = nullptr;
+  EXPECT_EQ(listed, (std::vector<int>{2, 2}));
+
+  // The right button's menu: Remove, a separator, Show Details, at the click.
+  menu_seen seen;
+  seen_menu = &seen;
+  SetTimer(nullptr, 0, 50, read_open_menu);
+  SendMessageW(row->handle(), WM_RBUTTONUP, 0, MAKELPARAM(40, 20));
+  ASSERT_TRUE(gui::pump_until([&] { return seen.opened; }, 3000));
+  seen_menu = nullptr;
+  EXPECT_EQ(seen.ids, (std::vector<UINT>{40033, 0, 40034}));
+  EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Remove", L"", L"Show Details"}));
+  POINT at = {40, 20};
+  ClientToScreen(row->handle(), &at);
+  EXPECT_EQ(seen.place.left, at.x);
+  EXPECT_EQ(seen.place.top, at.y);
   EXPECT_EQ(messages_shown, 0);  // neither removes anything
   EXPECT_TRUE(installer_lines().empty());
   // A click selects the row: its background and only its.
