@@ -85,6 +85,7 @@ class main_window_c : public window_impl<main_window_c>,
   scan_window_c scan_page;
   backup_window_c backup_page;
   download_window_c download_page;
+  uninstall_window_c uninstall_page;
 
  private:
   LRESULT on_create();

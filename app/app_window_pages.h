@@ -6,4 +6,5 @@
 #include "app/home_page.h"
 #include "app/scan_page_win.h"
 #include "app/sidebar.h"
+#include "app/uninstall_page_win.h"
 #include "widgets/tray_icon.h"

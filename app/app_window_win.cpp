@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/backup.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
 #include "engine/package_installs.h"
@@ -194,6 +195,7 @@ LRESULT main_window_c::on_create() {
   scan_page.create(handle(), page);
   backup_page.create_page(handle(), page);
   download_page.create_page(handle(), page);
+  uninstall_page.create_page(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -267,6 +269,8 @@ HWND main_window_c::page_window(main_page page) {
       return backup_page.handle();
     case main_page::download:
       return download_page.handle();
+    case main_page::uninstall:
+      return uninstall_page.handle();
     default:
       // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
@@ -377,6 +381,8 @@ void main_window_c::fill_results() {
   refill_download_page(true);
   // The backup page's reload rebuilds backup_list, which the uninstall rows point into.
   backup_page.reload();
+  // The uninstall rows point into backup_list: they are rebuilt after it.
+  uninstall_page.rebuild();
 }
 
 void main_window_c::refill_download_page(bool after_scan) {
