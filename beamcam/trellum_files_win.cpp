@@ -241,7 +241,6 @@ void TForm1::show_error(const std::wstring& text) {
 void TForm1::Open1Click() {
   OpenDialog1.filter = L"*.raw|*.raw";
   OpenDialog1.title = L"Please select a file";
-  OpenDialog1.initial_dir = L"d:\\";
   if (!OpenDialog1.Execute(handle())) return;
   const std::wstring path = OpenDialog1.file_name;
   std::string text;

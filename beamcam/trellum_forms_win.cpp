@@ -81,6 +81,9 @@ TForm1::TForm1(main_form_seams seams) : form_c("Form1", L"Kestravue"), seams_(st
   FrameBitmap.resize(FrameWidth, FrameHeight);
   Frames.VideoLines = 576;
   Calib = read_calibration_file();
+  OpenDialog1.initial_dir = SaveDialog1.initial_dir = L"d:\\";
+  SaveDialog1.file_name = L"laserbeam";  // then the name last chosen
+  SaveDialog1.overwrite_prompt = true;
   View.PixelSizeX = Calib.x * 0.0001;
   View.PixelSizeY = Calib.y * 0.0001;
   Dis_Panel->set_bounds({14, 6, 718, 576});
