@@ -68,6 +68,22 @@ std::string now_text() {
   return ansi(std::wstring(date) + L" " + time);
 }
 
+int CALLBACK note_font(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool font_installed(const wchar_t* face) {
+  LOGFONTW lf = {};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &lf, note_font, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, dc);
+  return found;
+}
+
 }  // namespace
 
 std::wstring system_error_text(DWORD code) {
@@ -129,9 +145,14 @@ TForm3::TForm3(calibration& stored, std::function<void(const std::wstring&)> err
   create(385, 217, border::dialog);
   HWND w = handle();
   HFONT text_font = font(L"Tahoma", 13, false);
-  // The unit: an "m" in the Symbol font shows as µ, then an "m".
+  // The unit: an "m" in the Symbol font shows as µ, then an "m". Without that font (it is
+  // not on every system) the "m" would read as "mm"; the Greek mu stands in, which more
+  // fonts hold than the micro sign.
   static HFONT symbol = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Symbol");
+  const bool has_symbol = font_installed(L"Symbol");
+  HFONT mu_font = has_symbol ? symbol : text_font;
+  const wchar_t* mu = has_symbol ? L"m" : L"\u03bc";
   Label1 = std::make_unique<static_text_c>(*this, w, "Label1", rect{24, 24, 90, 16}, L"Passward: ", text_font, clBlack,
                                            clSilver);
   Edit1 = std::make_unique<mask_edit_c>(*this, w, "Edit1", rect{118, 20, 150, 21}, L"");
@@ -140,13 +161,13 @@ TForm3::TForm3(calibration& stored, std::function<void(const std::wstring&)> err
   Label2 = std::make_unique<static_text_c>(*this, w, "Label2", rect{24, 76, 90, 16}, L"Pixel-X Size: ", text_font,
                                            clBlack, clSilver);
   Edit2 = std::make_unique<mask_edit_c>(*this, w, "Edit2", rect{118, 72, 150, 21}, L"");
-  Label3 = std::make_unique<static_text_c>(*this, w, "Label3", rect{274, 74, 10, 18}, L"m", symbol, clBlack, clSilver);
+  Label3 = std::make_unique<static_text_c>(*this, w, "Label3", rect{274, 74, 10, 18}, mu, mu_font, clBlack, clSilver);
   Label4 = std::make_unique<static_text_c>(*this, w, "Label4", rect{284, 76, 14, 16}, L"m", text_font, clBlack,
                                            clSilver);
   Label5 = std::make_unique<static_text_c>(*this, w, "Label5", rect{24, 118, 90, 16}, L"Pixel-Y Size: ", text_font,
                                            clBlack, clSilver);
   Edit3 = std::make_unique<mask_edit_c>(*this, w, "Edit3", rect{118, 114, 150, 21}, L"");
-  Label6 = std::make_unique<static_text_c>(*this, w, "Label6", rect{274, 116, 10, 18}, L"m", symbol, clBlack,
+  Label6 = std::make_unique<static_text_c>(*this, w, "Label6", rect{274, 116, 10, 18}, mu, mu_font, clBlack,
                                            clSilver);
   Label7 = std::make_unique<static_text_c>(*this, w, "Label7", rect{284, 118, 14, 16}, L"m", text_font, clBlack,
                                            clSilver);

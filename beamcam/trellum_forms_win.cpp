@@ -217,9 +217,9 @@ void TForm1::build_controls() {
   Chart2->OnClick = [this] { Chart2Click(); };
   HWND chart = Chart2->handle();
   // The logging controls.
-  start_pos = std::make_unique<push_button_c>(*this, chart, "start_pos", rect{6, 188, 50, 20}, L"START");
-  pause_pos = std::make_unique<push_button_c>(*this, chart, "pause_pos", rect{60, 188, 50, 20}, L"PAUSE");
-  stop_pos = std::make_unique<push_button_c>(*this, chart, "stop_pos", rect{114, 188, 50, 20}, L"STOP");
+  start_pos = std::make_unique<push_button_c>(*this, chart, "start_pos", rect{6, 188, 60, 20}, L"START");
+  pause_pos = std::make_unique<push_button_c>(*this, chart, "pause_pos", rect{70, 188, 60, 20}, L"PAUSE");
+  stop_pos = std::make_unique<push_button_c>(*this, chart, "stop_pos", rect{134, 188, 60, 20}, L"STOP");
   pause_pos->set_enabled(false);
   stop_pos->set_enabled(false);
   MaskEdit3 = std::make_unique<mask_edit_c>(*this, chart, "MaskEdit3", rect{6, 211, 50, 20}, L"120");

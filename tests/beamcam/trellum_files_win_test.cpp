@@ -424,9 +424,10 @@ TEST_F(TrellumFiles, LoggingRunsCountsPausesAndWritesALinePerPoint) {
 
   if (const char* shots = std::getenv("TRELLUM_SHOTS")) {
     form->pause_posClick();  // the span in the title, over the run's points
-    positions->show();
     gui::pump_for(500);
     gui::save_screen_bmp(form->handle(), (std::filesystem::path(shots) / "main-chart.bmp").wstring());
+    positions->show();
+    gui::pump_for(500);
     gui::save_screen_bmp(positions->handle(), (std::filesystem::path(shots) / "position-window.bmp").wstring());
     form->pause_posClick();
   }
