@@ -33,7 +33,9 @@ HWND wait_top_window(const wchar_t* title, const wchar_t* containing, DWORD ms) 
   for (DWORD t = GetTickCount(); GetTickCount() - t < ms; Sleep(20)) {
     HWND w = nullptr;
     while ((w = FindWindowExW(nullptr, w, L"#32770", title))) {
-      if (!IsWindowVisible(w)) continue;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (!IsWindowVisible(w) || pid != GetCurrentProcessId()) continue;  // tests run side by side
       if (!containing) return w;
       // A message box: its text is a static child.
       for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
