@@ -81,9 +81,12 @@ class main_window_c : public window_impl<main_window_c>,
   HWND open_dialog() const;
 
   sidebar_window_c sidebar;
-  restore_window_c restore_page;
   home_window_c home_page;
   scan_window_c scan_page;
+  backup_window_c backup_page;
+  restore_window_c restore_page;
+  download_window_c download_page;
+  uninstall_window_c uninstall_page;
 
  private:
   LRESULT on_create();
@@ -98,6 +101,11 @@ class main_window_c : public window_impl<main_window_c>,
   LRESULT on_version_result();
   LRESULT on_show_update_link();
   LRESULT on_tray(WPARAM wparam, LPARAM lparam);
+  LRESULT on_download_dir_changed();
+  // The result pages take the scan's devices, in order.
+  void fill_results();
+  // The update page's groups, exclusions and rows anew, its list focused.
+  void refill_download_page(bool after_scan);
   void on_enable(bool enabled);
 
   // The controller's step, carried out.
