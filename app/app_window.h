@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "app/about_window.h"
 #include "app/command_line.h"
 #include "app/app_window_pages.h"
 #include "app/app_window_state.h"
@@ -77,8 +78,10 @@ class main_window_c : public window_impl<main_window_c>,
   // True when a quit left work running past the wait: what it uses must not be freed.
   bool work_left_running() const { return work_left_running_; }
   bool has_update_link() const { return update_link_ != nullptr; }
-  // The enabled window that this one is the owner of while it is disabled (the open dialog).
+  // The enabled window that this one is the owner of while it is disabled (the open dialog),
+  // also through a disabled owner between them (the about dialog over the mask).
   HWND open_dialog() const;
+  HWND mask_window() const { return mask_.handle(); }
 
   sidebar_window_c sidebar;
   home_window_c home_page;
@@ -118,7 +121,10 @@ class main_window_c : public window_impl<main_window_c>,
   void on_update_link();
   void check_for_updates();
   void show_preferences();
+  void show_about();
   void open_published_link();
+  // Steps 1 and 2 of filling the results: the driver groups and the update page anew.
+  void rebuild_update_page();
 
   // Work that a quit must stop: the scan's workers and the download transfers.
   bool work_running();
@@ -141,4 +147,6 @@ class main_window_c : public window_impl<main_window_c>,
   bool work_left_running_ = false;
   bool quitting_ = false;
   LPARAM tray_lparam_ = 0;
+  // Over the window while the about dialog runs; the last member window, gone first.
+  mask_window_c mask_;
 };

@@ -127,6 +127,9 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_APP_ACTIVATE:
       result = on_activate(wparam);
       return true;
+    case WM_APP_DOWNLOAD_DIR_CHANGED:
+      run(event(main_event::download_dir_changed));
+      return true;
     case WM_APP_REDRAW_ALL:
       RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -202,6 +205,7 @@ LRESULT main_window_c::on_create() {
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), 0));
   install_icon(small_icon_);
+  mask_.create_mask(handle());  // after the pages
   SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
 
   if (app_settings.CheckVersion != 0) seams_.start_version_check(0, handle());
@@ -282,11 +286,16 @@ struct owned_search {
 
 BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<owned_search*>(data);
-  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window) ||
-      !IsWindowEnabled(window))
-    return TRUE;
-  search->found = window;
-  return FALSE;
+  if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  // Owned by the window, directly or through disabled owners (a dialog over a dialog).
+  for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) {
+    if (owner == search->owner) {
+      search->found = window;
+      return FALSE;
+    }
+    if (IsWindowEnabled(owner)) break;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -324,6 +333,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_reset_scan_phase) scan_page.phase = scan_phase::idle;
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
+  if (a & act_select_mode) sidebar.select(controller_.mode + 2);
   if (s.page != main_page::unchanged) show_page(page_window(s.page));
   if (a & act_start_page_scan) scan_page.start_scan();
   if (a & act_send_start_scan) SendMessageW(self, WM_APP_START_SCAN, 0, 0);
@@ -331,6 +341,8 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_run_menu_command) on_menu_command(s.command);
   if (a & act_preferences) show_preferences();
   if (a & act_open_support) seams_.open_url(support_page_url().c_str(), self);
+  if (a & act_refresh_sessions) refresh_download_sessions();
+  if (a & act_rebuild_update) rebuild_update_page();
   if (a & act_hide_window) ShowWindow(self, SW_HIDE);
   if (a & act_destroy) {
     if (quitting_) return;
@@ -406,7 +418,10 @@ void main_window_c::on_menu_command(int index) {
     case cmd_preferences:
       show_preferences();
       break;
-    default:  // about comes with its dialog
+    case cmd_about:
+      show_about();
+      break;
+    default:
       break;
   }
 }
@@ -418,6 +433,32 @@ void main_window_c::show_preferences() {
   preferences_report report;
   report.install_running = any_package_install_running;
   show_preferences_dialog(handle(), report);
+  // The update page holds the exclusions it read; a removed one must come back there before
+  // the page writes its list again.
+  if (report.exclusions_removed) run(event(main_event::exclusions_removed));
+}
+
+// The about dialog over a translucent mask on this window; the window is disabled meanwhile,
+// so that requests wait for the dialog as they do for any other.
+void main_window_c::show_about() {
+  HWND self = handle();
+  if (!IsWindowVisible(self)) ShowWindow(self, SW_SHOW);
+  EnableWindow(self, FALSE);
+  RECT r;
+  GetWindowRect(self, &r);
+  HWND owner = self;
+  if (mask_.handle()) {
+    SetWindowPos(mask_.handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    owner = mask_.handle();
+  }
+  show_about_dialog(owner);
+  EnableWindow(self, TRUE);
+  if (mask_.handle()) ShowWindow(mask_.handle(), SW_HIDE);
+}
+
+void main_window_c::rebuild_update_page() {
+  // The update page is not built yet.
 }
 
 void main_window_c::check_for_updates() {
