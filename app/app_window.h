@@ -82,6 +82,8 @@ class main_window_c : public window_impl<main_window_c>,
   // also through a disabled owner between them (the about dialog over the mask).
   HWND open_dialog() const;
   HWND mask_window() const { return mask_.handle(); }
+  // The window of a page (the home page stands in for a result page not built).
+  HWND page_window(main_page page);
 
   sidebar_window_c sidebar;
   home_window_c home_page;
@@ -109,7 +111,6 @@ class main_window_c : public window_impl<main_window_c>,
   // A modal dialog of the program is open over this window (it is then disabled).
   bool modal_open() const;
   void bring_modal_to_front();
-  HWND page_window(main_page page);
   void place_page(HWND page, bool after_switch);
 
   // Caption buttons and links.

@@ -1,5 +1,4 @@
-// The about dialog and the mask over the main window, and the main window's waits for its
-// modal dialogs: a scan's end under the preferences dialog. Serial: the link test points the
+// The about dialog and the mask over the main window. Serial: the link test points the
 // prefix's https handler at a logging stand-in, and a main window of these tests must not meet
 // the process tests' second starts.
 #include "app/about_window.h"
@@ -7,64 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
-#include "app/app_window.h"
 #include "base/wide.h"
-#include "engine/device_store.h"
-#include "engine/settings.h"
-#include "tests/support/gui_driver.h"
-#include "tests/support/service_launcher.h"
-#include "tests/support/test_support.h"
-#include "widgets/app_messages.h"
-#include "widgets/language.h"
-#include "widgets/ui_fonts.h"
+#include "tests/app/main_window_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Calls `on_dialog` from a timer (modal loops run our timers too) with the first visible
-// dialog of this thread titled `title`, until it returns true.
-struct dialog_watch {
-  static dialog_watch*& current() {
-    static dialog_watch* w = nullptr;
-    return w;
-  }
-  std::wstring title;
-  std::function<bool(HWND)> on_dialog;
-  bool done = false;
-  bool busy = false;  // on_dialog may pump messages, this timer's among them
-  UINT_PTR timer = 0;
-
-  dialog_watch(const wchar_t* t, std::function<bool(HWND)> f) : title(t), on_dialog(std::move(f)) {
-    current() = this;
-    timer = SetTimer(nullptr, 0, 30, tick);
-  }
-  ~dialog_watch() {
-    KillTimer(nullptr, timer);
-    current() = nullptr;
-  }
-  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-    dialog_watch* w = current();
-    if (!w || w->done || w->busy) return;
-    HWND d = gui::find_window(L"#32770", w->title.c_str());
-    if (!d || !IsWindowVisible(d)) return;
-    w->busy = true;
-    if (w->on_dialog(d)) w->done = true;
-    w->busy = false;
-  }
-};
-
-// A screenshot of the screen's part under `window` into VANTORIL_SCREENSHOT_DIR when set.
-void shot(HWND window, const char* name) {
-  wchar_t dir[MAX_PATH];
-  DWORD n = GetEnvironmentVariableW(L"VANTORIL_SCREENSHOT_DIR", dir, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  gui::save_screen_bmp(window, (fs::path(dir) / (std::string(name) + ".bmp")).wstring());
-}
+using namespace main_window_test;
 
 int text_width(HFONT font, const std::u16string& text) {
   HDC screen = GetDC(nullptr);
@@ -76,59 +27,7 @@ int text_width(HFONT font, const std::u16string& text) {
   return size.cx;
 }
 
-void ignore_url(const char16_t*, void*) {}
-int answer_ok(void*, int, const char16_t*) { return 1; }
-int answer_cancel(void*, int, const char16_t*) { return 2; }
-bool no_version_check(int, void*) { return true; }
-bool no_autorun() { return true; }
-
-class AboutWindow : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    load_language(u"en");
-    create_ui_fonts("en", 61);
-    create_brushes();
-    create_device_store();
-    keep_loopback_off_proxies();
-    service_ = new stand_in_service;  // an empty catalog: scans end with no drivers
-  }
-  static void TearDownTestSuite() {
-    delete service_;
-    service_ = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(service_->running());
-    service_->use_for_endpoints();
-    set_default_settings();
-    app_settings.CheckVersion = 0;
-    app_settings.Autorun = 0;
-  }
-  void TearDown() override {
-    window_.reset();
-    gui::drop_quit_message();
-  }
-  HWND make() {
-    main_window_c::seams s;
-    s.open_url = ignore_url;
-    s.show_message = answer_ok;
-    s.start_version_check = no_version_check;
-    s.apply_autorun = no_autorun;
-    s.scan.dialog = answer_cancel;
-    s.work_wait_ms = 5000;
-    window_ = std::make_unique<main_window_c>(s);
-    HWND w = window_->create_window();
-    if (w) {
-      SetWindowPos(w, HWND_TOP, 200, 150, 0, 0, SWP_NOSIZE);
-      ShowWindow(w, SW_SHOW);
-    }
-    gui::pump_for(50);
-    return w;
-  }
-
-  std::unique_ptr<main_window_c> window_;
-  static stand_in_service* service_;
-};
-stand_in_service* AboutWindow::service_ = nullptr;
+class AboutWindow : public MainWindowTest {};
 
 }  // namespace
 
@@ -277,44 +176,4 @@ TEST_F(AboutWindow, TheLinkOpensTheHomePageThroughTheShell) {
   const std::string logged = read_file_bytes(log);
   EXPECT_NE(logged.find("DPInst64.exe\t"), std::string::npos) << logged;
   EXPECT_NE(logged.find(std::string("\"https://www.vantoril.com\"")), std::string::npos) << logged;
-}
-
-// A scan that ends while the preferences dialog is open leaves the dialog its focus; the
-// mode's page comes once the dialog has closed.
-TEST_F(AboutWindow, AScansEndUnderThePreferencesWaitsForThemToClose) {
-  HWND w = make();
-  ASSERT_NE(w, nullptr);
-  SendMessageW(w, WM_APP_START_SCAN, 0, 0);
-  ASSERT_EQ(window_->state(), main_scanning);
-  struct {
-    bool seen = false;
-    int32_t state = -1;
-    HWND page = nullptr;
-    bool focus_in_dialog = false;
-    bool workers_ended = false;
-  } inside;
-  dialog_watch watch(L"Options", [&](HWND d) {
-    // The scan runs on and ends while the dialog is open.
-    inside.workers_ended = gui::pump_until([&] { return !window_->scan_page.workers_running(); }, 30000);
-    gui::pump_for(1000);  // the scan page's timer sees the end and reports it
-    inside.seen = true;
-    inside.state = window_->state();
-    inside.page = window_->current_page();
-    HWND focus = GetFocus();
-    inside.focus_in_dialog = focus == d || IsChild(d, focus);
-    PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-    return true;
-  });
-  PostMessageW(w, WM_COMMAND, 40013, 0);
-  ASSERT_TRUE(gui::pump_until([&] { return watch.done && IsWindowEnabled(w); }, 40000));
-  ASSERT_TRUE(inside.seen);
-  EXPECT_TRUE(inside.workers_ended);
-  EXPECT_EQ(inside.state, main_scanning);
-  EXPECT_EQ(inside.page, window_->scan_page.handle());
-  EXPECT_TRUE(inside.focus_in_dialog);
-  gui::pump_for(100);
-  // Handled once the dialog is gone: the scan's end or, when it failed, the way home.
-  EXPECT_NE(window_->state(), main_scanning);
-  EXPECT_NE(window_->current_page(), window_->scan_page.handle());
-  EXPECT_TRUE(IsWindowEnabled(window_->sidebar.handle()));
 }
