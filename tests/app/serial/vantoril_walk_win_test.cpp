@@ -113,6 +113,43 @@ class setting_guard {
   std::vector<BYTE> old_;
 };
 
+// Wine's per-program Windows version for the program's file name, removed afterwards.
+class program_version_guard {
+ public:
+  explicit program_version_guard(const wchar_t* version) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, key_, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  ~program_version_guard() { RegDeleteKeyW(HKEY_CURRENT_USER, key_); }
+
+ private:
+  static constexpr const wchar_t* key_ = L"Software\\Wine\\AppDefaults\\Vantoril.exe";
+  HKEY key = nullptr;
+};
+
+// Files made in the Windows folder for the walk, removed afterwards.
+struct windows_files {
+  std::vector<fs::path> made;
+  ~windows_files() {
+    std::error_code ec;
+    for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
+  }
+};
+
+fs::path windows_folder() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"SYSTEMROOT", buffer, MAX_PATH);
+  return n && n < MAX_PATH ? fs::path(buffer) : fs::path(L"C:\\windows");
+}
+
+bool process_is_64_or_wow64() {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  return sizeof(void*) == 8 || wow64;
+}
+
 struct walk_device {
   std::u16string hardware_id;  // also the instance ID's first two parts
   std::string package;         // the package's name under /packages/
@@ -243,6 +280,23 @@ TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
       {u"USB\\VID_7A0E&PID_0001", "acme-camera.zip", letters(30000, 1)},
       {u"USB\\VID_7A0F&PID_0002", "acme-scanner.zip", letters(20000, 2)},
   };
+  // The prefix as for a PC with Windows XP, whose driver store keeps each installed package in a
+  // DRVSTORE folder beside the installed copy of its INF.
+  program_version_guard xp(process_is_64_or_wow64() ? L"winxp64" : L"winxp");
+  windows_files seeded;
+  for (int k = 1; k <= int(devices.size()); ++k) {
+    const std::string name = "acme" + std::to_string(k);
+    const fs::path package = windows_folder() / "system32" / "DRVSTORE" / (name + "_7a0e0" + std::to_string(k) + "c3");
+    const fs::path installed = windows_folder() / "inf" / ("oem7a0" + std::to_string(k) + ".inf");
+    const std::string inf = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\n; acme device " +
+                            std::to_string(k) + "\r\n";
+    seeded.made.push_back(package);
+    seeded.made.push_back(installed);
+    fs::create_directories(package);
+    write_file_bytes(package / (name + ".inf"), inf);
+    write_file_bytes(package / (name + ".sys"), letters(5000, k));
+    write_file_bytes(installed, inf);
+  }
   device_fixture fx;
   fx.add_class(usb_guid, u"USB", u"Universal Serial Bus controllers");
   int n = 0;
