@@ -88,6 +88,9 @@ class main_window_c : public window_impl<main_window_c>,
   sidebar_window_c sidebar;
   home_window_c home_page;
   scan_window_c scan_page;
+  backup_window_c backup_page;
+  download_window_c download_page;
+  uninstall_window_c uninstall_page;
 
  private:
   LRESULT on_create();
@@ -102,6 +105,10 @@ class main_window_c : public window_impl<main_window_c>,
   LRESULT on_version_result();
   LRESULT on_show_update_link();
   LRESULT on_tray(WPARAM wparam, LPARAM lparam);
+  // The result pages take the scan's devices, in order.
+  void fill_results();
+  // The update page's groups, exclusions and rows anew, its list focused.
+  void refill_download_page(bool after_scan);
   void on_enable(bool enabled);
 
   // The controller's step, carried out.
@@ -124,8 +131,6 @@ class main_window_c : public window_impl<main_window_c>,
   void show_preferences();
   void show_about();
   void open_published_link();
-  // Steps 1 and 2 of filling the results: the driver groups and the update page anew.
-  void rebuild_update_page();
 
   // Work that a quit must stop: the scan's workers and the download transfers.
   bool work_running();

@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/backup.h"
 #include "engine/download_sessions.h"
 #include "engine/helpers.h"
 #include "engine/package_installs.h"
@@ -130,6 +131,11 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_APP_DOWNLOAD_DIR_CHANGED:
       run(event(main_event::download_dir_changed));
       return true;
+    case WM_APP_QUEUE_BACKUP:
+    case WM_APP_BACKUP_QUEUED:
+      SendMessageW(backup_page.handle(), message, wparam, lparam);
+      result = 0;
+      return true;
     case WM_APP_REDRAW_ALL:
       RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -187,6 +193,9 @@ LRESULT main_window_c::on_create() {
   sidebar.create_bar(handle(), handle(), bar);
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
+  backup_page.create_page(handle(), page);
+  download_page.create_page(handle(), page);
+  uninstall_page.create_page(handle(), page);
   current_page_ = home_page.handle();
 
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -257,6 +266,12 @@ HWND main_window_c::page_window(main_page page) {
       return home_page.handle();
     case main_page::scan:
       return scan_page.handle();
+    case main_page::backup:
+      return backup_page.handle();
+    case main_page::download:
+      return download_page.handle();
+    case main_page::uninstall:
+      return uninstall_page.handle();
     default:
       // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
@@ -331,6 +346,7 @@ void main_window_c::carry_out(const main_step& s) {
     sidebar.results_available = 0;
   }
   if (a & act_reset_scan_phase) scan_page.phase = scan_phase::idle;
+  if (a & act_fill_results) fill_results();
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
   if (a & act_select_mode) sidebar.select(controller_.mode + 2);
@@ -342,7 +358,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_preferences) show_preferences();
   if (a & act_open_support) seams_.open_url(support_page_url().c_str(), self);
   if (a & act_refresh_sessions) refresh_download_sessions();
-  if (a & act_rebuild_update) rebuild_update_page();
+  if (a & act_rebuild_update) refill_download_page(false);
   if (a & act_hide_window) ShowWindow(self, SW_HIDE);
   if (a & act_destroy) {
     if (quitting_) return;
@@ -367,6 +383,21 @@ LRESULT main_window_c::on_start_scan() {
 LRESULT main_window_c::on_scan_done(WPARAM) {
   run(event(main_event::scan_done));
   return 0;
+}
+
+void main_window_c::fill_results() {
+  refill_download_page(true);
+  // The backup page's reload rebuilds backup_list, which the uninstall rows point into.
+  backup_page.reload();
+  // The uninstall rows point into backup_list: they are rebuilt after it.
+  uninstall_page.rebuild();
+}
+
+void main_window_c::refill_download_page(bool after_scan) {
+  download_page.regroup();
+  download_page.load_exclusions();
+  download_page.rebuild(after_scan);
+  if (download_page.rows_window()) SetFocus(download_page.rows_window());
 }
 
 LRESULT main_window_c::on_show_home() {
@@ -455,10 +486,6 @@ void main_window_c::show_about() {
   show_about_dialog(owner);
   EnableWindow(self, TRUE);
   if (mask_.handle()) ShowWindow(mask_.handle(), SW_HIDE);
-}
-
-void main_window_c::rebuild_update_page() {
-  // The update page is not built yet.
 }
 
 void main_window_c::check_for_updates() {

@@ -58,7 +58,7 @@ std::vector<download_plan_line> download_rebuild_plan(const std::vector<driver_g
 
 download_billboard choose_download_billboard(const download_counts& counts) {
   const int32_t n = counts.missing + counts.out_of_date;
-  if (n <= 0) return {199, 0x00187A1Au, "download_billboard_text3", 0};  // RGB(26,114,24)
+  if (n <= 0) return {199, 0x0018721Au, "download_billboard_text3", 0};  // RGB(26,114,24)
   if (n < 8) return {198, 0x000B64EAu, "download_billboard_text1", n};   // RGB(234,100,11)
   return {174, 0x002322E9u, "download_billboard_text1", n};              // RGB(233,34,35)
 }
@@ -92,3 +92,5 @@ download_all_decision decide_download_all(const download_selection& selection, i
   d.size = selection.size;
   return d;
 }
+
+bool scan_report_due(uint32_t debug_status, bool after_scan) { return after_scan && debug_status == 0; }

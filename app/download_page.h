@@ -68,3 +68,8 @@ struct download_all_decision {
   int64_t size = 0;
 };
 download_all_decision decide_download_all(const download_selection& selection, int32_t checked_rows);
+
+// Whether a rebuild sends the scan report: only the rebuild that shows a new scan, and only
+// while no report has been accepted (DebugStatus 0). An exclusion or a change of the download
+// folder lists the same scan again and reports nothing.
+bool scan_report_due(uint32_t debug_status, bool after_scan);

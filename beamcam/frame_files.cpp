@@ -103,6 +103,23 @@ std::string with_extension(const std::string& name, std::string_view extension) 
   return name + std::string(extension);
 }
 
+std::wstring with_extension(const std::wstring& name, std::wstring_view extension) {
+  if (name.size() >= extension.size() &&
+      std::wstring_view(name).substr(name.size() - extension.size()) == extension)
+    return name;
+  return name + std::wstring(extension);
+}
+
+std::string crlf_text(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
 pixel_point find_profile_point(const int16_t* frame) {
   pixel_point point;
   int32_t peak = frame[0];

@@ -46,6 +46,10 @@ size_t read_raw_frame_text(std::string_view text, int16_t* frame);
 // The chosen name with `extension` (".raw", ".jpg") appended unless it already ends in it
 // exactly (case matters).
 std::string with_extension(const std::string& name, std::string_view extension);
+std::wstring with_extension(const std::wstring& name, std::wstring_view extension);
+
+// Text as a text-mode stream stores it on Windows: every "\n" as "\r\n".
+std::string crlf_text(std::string_view text);
 
 // The profile point of an opened frame: the first greatest value, searched row by row from
 // (0, 0); once it is above 764 the rest of each row is skipped.

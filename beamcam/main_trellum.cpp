@@ -1,5 +1,5 @@
-// Trellum: the beam camera program. The main form, then the about box and the beam-position
-// window, then the message loop; the program ends when the main form closes (exit code 0) or
+// Trellum: the beam camera program. The main form, then the about box, the calibration form
+// and the beam-position window, then the message loop; the program ends when the main form closes (exit code 0) or
 // through the start-up and exit timer (exit code 1).
 #include <windows.h>
 #include <commctrl.h>
@@ -24,8 +24,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   try {
     auto Form1 = std::make_unique<TForm1>();
     auto Form2 = std::make_unique<TForm2>();
+    auto Form3 = std::make_unique<TForm3>(Form1->Calib);
     auto Form5 = std::make_unique<TForm5>();
     Form1->Form2 = Form2.get();
+    Form1->Form3 = Form3.get();
     Form1->Form5 = Form5.get();
     Form1->BeamPositionForm = Form5.get();
     message_loop_c loop;

@@ -1,20 +1,26 @@
 #include "beamcam/position_log.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <cstdlib>
 #include <optional>
 
 namespace {
 
 // The whole text as an integer, blanks around it allowed.
-std::optional<long> whole_integer(const std::string& text) {
+// (long long: long is 32 bits on Windows and would clamp a longer number into range.)
+std::optional<long long> whole_integer(const std::string& text) {
   size_t start = text.find_first_not_of(' ');
   if (start == std::string::npos) return std::nullopt;
   size_t end = text.find_last_not_of(' ');
   std::string s = text.substr(start, end - start + 1);
   char* stop = nullptr;
-  long v = std::strtol(s.c_str(), &stop, 10);
-  if (stop != s.c_str() + s.size() || v > 2147483647L || v < -2147483647L - 1) return std::nullopt;
+  errno = 0;
+  long long v = std::strtoll(s.c_str(), &stop, 10);
+  if (errno == ERANGE || stop != s.c_str() + s.size() || v > 2147483647LL || v < -2147483647LL - 1)
+    return std::nullopt;
   return v;
 }
 
@@ -24,8 +30,10 @@ void position_log_c::start() {
   view.pause_enabled = view.stop_enabled = true;
   view.start_enabled = view.minutes_enabled = false;
   view.timer_on = true;
-  int32_t minutes = int32_t(whole_integer(view.minutes_text).value_or(1));
-  LogMinutesTotal = view.unit_index == 0 ? minutes : minutes * 60;
+  int64_t minutes = whole_integer(view.minutes_text).value_or(1);
+  if (view.unit_index != 0) minutes *= 60;
+  // Hours beyond the 32-bit count of minutes are as long a run as can be counted.
+  LogMinutesTotal = int32_t(std::min<int64_t>(minutes, std::numeric_limits<int32_t>::max()));
   LogMinutesLeft = LogMinutesTotal;
   LoggingOn = true;
   LogTickCount = 0;

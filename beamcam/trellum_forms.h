@@ -1,13 +1,15 @@
 // Windows only: Trellum's forms. TForm1 is the main form "Kestravue": the frame display with
 // its cross mark and zoom, the live video panel, the acquisition controls, the results grid
-// and the beam-position chart, the main menu and three timers. TForm2 is the about box and
-// TForm5 the beam-position window.
+// and the beam-position chart, the main menu and three timers. TForm2 is the about box,
+// TForm3 the calibration form and TForm5 the beam-position window.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "beamcam/beam_view.h"
 #include "beamcam/capture_graph.h"
@@ -15,6 +17,8 @@
 #include "beamcam/forms/grid_chart.h"
 #include "beamcam/frame_store.h"
 #include "beamcam/form_rules.h"
+#include "beamcam/frame_files.h"
+#include "beamcam/position_log.h"
 #include "beamcam/result_table.h"
 
 class TForm2 : public forms::form_c {
@@ -33,17 +37,53 @@ class TForm5 : public forms::form_c {
   std::unique_ptr<forms::point_chart_c> Chart2;  // Series3 is Chart2->Series
 };
 
-// What the main form takes from outside; tests pass their own.
+// What the forms take from outside; tests pass their own.
 struct main_form_seams {
   std::function<HRESULT(capture_form_i&)> build_graph;  // BuildCaptureGraph when empty
   std::function<void(UINT)> exit_process;               // ExitProcess when empty
   clipboard_i* clipboard = nullptr;                     // the system clipboard when null
   bool show = true;                                     // show the form once made
+  // An error the user must see; an error box over the form when empty.
+  std::function<void(const std::wstring&)> error_box;
 };
 
-// Handlers of the file menu, bound by the frame-file unit; items without one do nothing.
-struct file_menu_handlers {
-  std::function<void()> Open1Click, Rawdata1Click, picture1Click;
+// The calibration file ".//calibration" in the current directory.
+extern const wchar_t CalibrationFileName[];
+// Reads it; the default pitch for each number a missing or unreadable file does not give.
+calibration read_calibration_file();
+// Writes the new pair before the earlier content (at most CalibrationKeptBytes of it). The
+// file is replaced only once the new one is complete; false with a message otherwise.
+bool write_calibration_file(calibration pitch, std::wstring& error);
+// Writes `bytes` to `path` through a file beside it that takes its place once complete, so
+// that a failed write leaves the earlier file (or none) and no partial one.
+bool write_file_replacing(const std::wstring& path, const std::string& bytes, std::wstring& error);
+// The text of the last error of the system, for a message.
+std::wstring system_error_text(DWORD code);
+
+// The calibration form: the pixel pitch behind an access code.
+class TForm3 : public forms::form_c {
+ public:
+  // `stored` is the pitch of the calibration file (the main form's CalibX, CalibY).
+  TForm3(calibration& stored, std::function<void(const std::wstring&)> error_box = nullptr);
+  std::unique_ptr<forms::static_text_c> Label1, Label2, Label3, Label4, Label5, Label6, Label7;
+  std::unique_ptr<forms::mask_edit_c> Edit1, Edit2, Edit3;
+  std::unique_ptr<forms::push_button_c> Button1, Button2, Button3, Button4;
+  int32_t PendingCalibX = DefaultCalib, PendingCalibY = DefaultCalib;
+
+  void FormCreate();
+  void Button3Click();
+  void Edit2Change();
+  void Edit3Change();
+  void Button1Click();
+  void Button2Click();
+  void Button4Click() { close(); }
+  void FormClose();
+
+ private:
+  void edit_changed(forms::mask_edit_c& edit, int32_t& pending);
+  void set_writable(forms::mask_edit_c& edit, bool on);
+  calibration& stored_;
+  std::function<void(const std::wstring&)> error_box_;
 };
 
 class TForm1 : public forms::form_c, public capture_form_i {
@@ -56,7 +96,15 @@ class TForm1 : public forms::form_c, public capture_form_i {
   forms::form_c* Form3 = nullptr;
   forms::form_c* Form5 = nullptr;
   TForm5* BeamPositionForm = nullptr;  // Form5 as its class, for its chart
-  file_menu_handlers FileMenu;
+
+  // The pitch of the calibration file, read once at construction; the analysis uses it from
+  // then on (a new pitch takes effect at the next start).
+  calibration Calib;
+  forms::file_dialog_c OpenDialog1{forms::file_dialog_c::kind::open};
+  forms::file_dialog_c SaveDialog1{forms::file_dialog_c::kind::save};
+  // The beam-position log: its run and the open file.
+  position_log_c Log;
+  FILE* BeamLogFile = nullptr;
 
   // Frame arithmetic, display and results.
   frame_store_c Frames;
@@ -72,7 +120,6 @@ class TForm1 : public forms::form_c, public capture_form_i {
   int32_t CrossPctX = 50, CrossPctY = 50;
   int32_t CrossDragging = 0;
   int32_t CrossDragX = 0, CrossDragY = 0;
-  uint8_t LoggingOn = 0;  // set by the beam-position logging
 
   // Controls.
   std::unique_ptr<forms::panel_c> Dis_Panel, Panel1, Panel2, Panel3, Panel4, Panel5;
@@ -117,6 +164,16 @@ class TForm1 : public forms::form_c, public capture_form_i {
   void UpdateCrossPixel();
   void AnalyzeBeam();
   void Img_Dis();
+  // The file menu.
+  void Open1Click();
+  void Rawdata1Click();
+  void picture1Click();
+  // The beam-position logging.
+  void start_posClick();
+  void pause_posClick();
+  void stop_posClick();
+  void beam_pos_timerTimer();
+  void MaskEdit3Change();
   // WM_APP_FRAME_READY: converts the frame just grabbed.
   void FrameReady();
 
@@ -137,6 +194,13 @@ class TForm1 : public forms::form_c, public capture_form_i {
   void build_menu();
   void build_controls();
   void make_pictures();
+  void show_error(const std::wstring& text);
+  // Asks the save dialog for a name and adds `extension`; empty when the user gave none or
+  // declined to replace an existing file.
+  std::wstring choose_save_name(const wchar_t* title, const wchar_t* filter, const wchar_t* extension);
+  void show_logging_view();
+  point_span run_span() const;
+  void close_log();
 
   main_form_seams seams_;
   std::unique_ptr<clipboard_i> own_clipboard_;

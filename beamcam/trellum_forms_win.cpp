@@ -80,6 +80,12 @@ TForm1::TForm1(main_form_seams seams) : form_c("Form1", L"Kestravue"), seams_(st
   // Construction proper, in the form's order.
   FrameBitmap.resize(FrameWidth, FrameHeight);
   Frames.VideoLines = 576;
+  Calib = read_calibration_file();
+  OpenDialog1.initial_dir = SaveDialog1.initial_dir = L"d:\\";
+  SaveDialog1.file_name = L"laserbeam";  // then the name last chosen
+  SaveDialog1.overwrite_prompt = true;
+  View.PixelSizeX = Calib.x * 0.0001;
+  View.PixelSizeY = Calib.y * 0.0001;
   Dis_Panel->set_bounds({14, 6, 718, 576});
   Image2->set_bounds({0, 0, 720, 576});
   PlaceCrossMark();
@@ -94,6 +100,8 @@ TForm1::~TForm1() {
   OnClose = nullptr;
   start_exit_timer->set_enabled(false);
   Timer1->set_enabled(false);
+  beam_pos_timer->set_enabled(false);
+  close_log();
   // The graph still delivers until it is released; nothing is copied once the buffer is let go.
   GrabBuffer.release();
   ReleaseCaptureGraph(*this);
@@ -124,15 +132,9 @@ void TForm1::build_menu() {
   Stop1->set_enabled(false);
 
   File1->OnClick = [] {};  // opening the menu does nothing more
-  Open1->OnClick = [this] {
-    if (FileMenu.Open1Click) FileMenu.Open1Click();
-  };
-  Rawdata1->OnClick = [this] {
-    if (FileMenu.Rawdata1Click) FileMenu.Rawdata1Click();
-  };
-  picture1->OnClick = [this] {
-    if (FileMenu.picture1Click) FileMenu.picture1Click();
-  };
+  Open1->OnClick = [this] { Open1Click(); };
+  Rawdata1->OnClick = [this] { Rawdata1Click(); };
+  picture1->OnClick = [this] { picture1Click(); };
   Exit1->OnClick = [this] { Exit1Click(); };
   Preview1->OnClick = [this] { Preview1Click(); };
   XYCurve->OnClick = [this] { XYCurveClick(); };
@@ -214,15 +216,19 @@ void TForm1::build_controls() {
   Chart2->bottom_reserve = 46;
   Chart2->OnClick = [this] { Chart2Click(); };
   HWND chart = Chart2->handle();
-  // The logging controls; their handlers come with the logging.
-  start_pos = std::make_unique<push_button_c>(*this, chart, "start_pos", rect{6, 188, 50, 20}, L"START");
-  pause_pos = std::make_unique<push_button_c>(*this, chart, "pause_pos", rect{60, 188, 50, 20}, L"PAUSE");
-  stop_pos = std::make_unique<push_button_c>(*this, chart, "stop_pos", rect{114, 188, 50, 20}, L"STOP");
+  // The logging controls.
+  start_pos = std::make_unique<push_button_c>(*this, chart, "start_pos", rect{6, 188, 60, 20}, L"START");
+  pause_pos = std::make_unique<push_button_c>(*this, chart, "pause_pos", rect{70, 188, 60, 20}, L"PAUSE");
+  stop_pos = std::make_unique<push_button_c>(*this, chart, "stop_pos", rect{134, 188, 60, 20}, L"STOP");
   pause_pos->set_enabled(false);
   stop_pos->set_enabled(false);
   MaskEdit3 = std::make_unique<mask_edit_c>(*this, chart, "MaskEdit3", rect{6, 211, 50, 20}, L"120");
   ComboBox1 = std::make_unique<combo_box_c>(*this, chart, "ComboBox1", rect{60, 211, 60, 20},
                                             std::vector<std::wstring>{L"Min", L"Hrs"});
+  start_pos->OnClick = [this] { start_posClick(); };
+  pause_pos->OnClick = [this] { pause_posClick(); };
+  stop_pos->OnClick = [this] { stop_posClick(); };
+  MaskEdit3->OnChange = [this] { MaskEdit3Change(); };
 
   Panel4 = std::make_unique<panel_c>(*this, form, "Panel4", rect{735, 425, 108, 56}, clOrange);
   normal_acq = std::make_unique<radio_button_c>(*this, Panel4->handle(), "normal_acq", rect{6, 6, 98, 20},
@@ -260,6 +266,7 @@ void TForm1::build_controls() {
   beam_pos_timer = std::make_unique<timer_c>(*this, 900);
   Timer1->OnTimer = [this] { Timer1Timer(); };
   start_exit_timer->OnTimer = [this] { start_exit_timerTimer(); };
+  beam_pos_timer->OnTimer = [this] { beam_pos_timerTimer(); };
 }
 
 void TForm1::FormCreate() {
@@ -279,7 +286,12 @@ void TForm1::FormCreate() {
 
 void TForm1::FormClose() {
   Frames.AcqState = acq_stopped;
+  // No timer may tick into what follows, and the log is complete on disk.
   Timer1->set_enabled(false);
+  start_exit_timer->set_enabled(false);
+  beam_pos_timer->set_enabled(false);
+  Log.LoggingOn = false;
+  close_log();
   Sleep(100);
   // Under the buffer's lock: a copy that passed its test before AcqState went to 0 has ended,
   // and no later one starts.
@@ -293,7 +305,7 @@ void TForm1::FrameReady() {
 }
 
 void TForm1::Timer1Timer() {
-  acq_tick_actions a = acq_timer_tick(AcqTickCount, Frames.AcqState.load(), CrossMoved, AnalysisOn != 0, LoggingOn != 0);
+  acq_tick_actions a = acq_timer_tick(AcqTickCount, Frames.AcqState.load(), CrossMoved, AnalysisOn != 0, Log.LoggingOn);
   if (a.combine_and_show) {
     Frames.CombineFrames();
     Img_Dis();

@@ -1,7 +1,9 @@
 #include "engine/backup.h"
 
+#include <string>
 #include <string_view>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/backup_catalog.h"
 #include "engine/device_store.h"
@@ -35,14 +37,85 @@ bool survives_ansi(char16_t c) {
   return ansi_to_u16(u16_to_ansi(one)) == one;
 }
 
-// The name is cut so that the temporary path fits the path limit and the catalog holds the
-// whole file name: a longer one could not be created, or would be dropped as missing.
-void cut_to_fit(std::u16string& name, const std::u16string& folder) {
-  const size_t suffix = 8;  // ".zip" and ".tmp"
-  while (!name.empty() && (path_join(folder, name).size() + suffix >= max_path ||
-                           u16_to_ansi(name + u".zip").size() > max_name_bytes))
-    name.pop_back();
+// Characters a file name cannot hold, and those the ANSI page would turn into another one
+// (the catalog would then name a file that does not exist), become '-'.
+std::u16string clean_name_part(std::u16string part) {
+  for (char16_t& c : part)
+    if (std::u16string_view(u" \\/:*?<>|\"").find(c) != std::u16string_view::npos || !survives_ansi(c)) c = u'-';
+  return part;
 }
+
+std::u16string trim_end(std::u16string s) {
+  while (!s.empty() && is_wide_space(s.back())) s.pop_back();
+  return s;
+}
+
+// True when the name, with ".zip" and ".tmp", fits the path limit under the folder and the
+// catalog holds the whole file name.
+bool name_fits(const std::u16string& name, const std::u16string& folder) {
+  const size_t suffix = 8;  // ".zip" and ".tmp"
+  return path_join(folder, name).size() + suffix < max_path && u16_to_ansi(name + u".zip").size() <= max_name_bytes;
+}
+
+// A short mark of the package folder, the same on every run: what tells two packages apart
+// whose descriptions and versions give one name.
+std::u16string package_mark(const char16_t* folder_name) {
+  uint32_t h = 2166136261u;
+  for (const char16_t* p = folder_name; *p; ++p) {
+    char16_t c = (*p >= u'A' && *p <= u'Z') ? char16_t(*p + 32) : *p;
+    h = (h ^ uint32_t(c)) * 16777619u;
+  }
+  static const char16_t digits[] = u"0123456789abcdef";
+  std::u16string mark;
+  for (int shift = 28; shift >= 0; shift -= 4) mark += digits[(h >> shift) & 0xF];
+  return mark;
+}
+
+// The archive name of the entry's `attempt`: the plain name, then the name with the package's
+// mark, then with the mark and a number. A name too long is cut in its description, so that
+// the version and the mark stay.
+std::u16string archive_name(const backup_entry& entry, int attempt, const std::u16string& folder) {
+  std::u16string name, tail;
+  if (!entry.devices.empty()) {
+    const device_info& first = *entry.devices.front();
+    name = first.DriverDesc;
+    while (!name.empty() && std::u16string_view(u"\r\n\t \v").find(name.back()) != std::u16string_view::npos)
+      name.pop_back();
+    tail = trim_end(u"-" + std::u16string(first.DriverVersion));
+    name += u'-';
+    name += first.DriverVersion;
+  }
+  size_t b = 0, e = name.size();
+  while (b < e && is_wide_space(name[b])) ++b;
+  while (e > b && is_wide_space(name[e - 1])) --e;
+  name = name.substr(b, e - b);
+  std::u16string head = name;
+  if (!tail.empty() && name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0)
+    head = name.substr(0, name.size() - tail.size());
+  else
+    tail.clear();
+  head = clean_name_part(head);
+  tail = clean_name_part(tail);
+  if (attempt >= 1) tail += u"-" + package_mark(entry.folder_name);
+  if (attempt >= 2) tail += u"-" + utf8_to_u16(std::to_string(attempt));
+  while (!head.empty() && !name_fits(head + tail, folder)) head.pop_back();
+  while (!tail.empty() && !name_fits(head + tail, folder)) tail.pop_back();
+  return head + tail;
+}
+
+// The catalog's record of the file names a device of the entry: the archive is the entry's own.
+bool recorded_for_entry(const std::u16string& file_name, const backup_entry& entry) {
+  const std::string file = u16_to_ansi(file_name);
+  for (const backup_record& r : backup_catalog) {
+    if (file != r.file) continue;
+    for (const backup_device& d : r.devices)
+      for (const device_info* mine : entry.devices)
+        if (mine && equal_ci(d.name, mine->InfPath)) return true;
+  }
+  return false;
+}
+
+constexpr int name_attempts = 100;
 
 }  // namespace
 
@@ -88,24 +161,23 @@ int find_backup_entry(const device_info* device) {
 }
 
 std::u16string backup_file_name(const backup_entry& entry) {
-  std::u16string name;
-  if (!entry.devices.empty()) {
-    const device_info& first = *entry.devices.front();
-    name = first.DriverDesc;
-    while (!name.empty() && std::u16string_view(u"\r\n\t \v").find(name.back()) != std::u16string_view::npos)
-      name.pop_back();
-    name += u'-';
-    name += first.DriverVersion;
+  const std::u16string folder(app_settings.BackupPath);
+  std::u16string first;
+  for (int attempt = 0; attempt < name_attempts; ++attempt) {
+    std::u16string path = path_join(folder, archive_name(entry, attempt, folder)) + u".zip";
+    if (attempt == 0) first = path;
+    // A file of another package, or one the catalog does not know, is never taken for this
+    // package's backup nor replaced by it.
+    if (!download_file_exists(path.c_str()) ||
+        recorded_for_entry(path.substr(last_path_separator(path) + 1), entry))
+      return path;
   }
-  size_t b = 0, e = name.size();
-  while (b < e && is_wide_space(name[b])) ++b;
-  while (e > b && is_wide_space(name[e - 1])) --e;
-  name = name.substr(b, e - b);
-  for (char16_t& c : name)
-    if (std::u16string_view(u" \\/:*?<>|").find(c) != std::u16string_view::npos || !survives_ansi(c)) c = u'-';
-  std::u16string folder(app_settings.BackupPath);
-  cut_to_fit(name, folder);
-  return path_join(folder, name) + u".zip";
+  return first;
+}
+
+bool is_own_archive(const backup_entry& entry, const std::u16string& archive_path) {
+  if (!download_file_exists(archive_path.c_str())) return false;
+  return recorded_for_entry(archive_path.substr(last_path_separator(archive_path) + 1), entry);
 }
 
 int zip_folder(const char16_t* folder, const char16_t* archive_path, backup_job& job) {
@@ -147,7 +219,9 @@ int backup_package(int index, backup_job& job) {
   const backup_entry& entry = backup_list[size_t(index)];
   std::u16string folder = path_join(driver_store_root, entry.folder_name);
   std::u16string archive = backup_file_name(entry);
-  if (download_file_exists(archive.c_str())) return 0;
+  // Only the package's own archive counts as its backup; a name still taken after every
+  // attempt fails the package rather than report it saved.
+  if (download_file_exists(archive.c_str())) return is_own_archive(entry, archive) ? 0 : -1;
   std::u16string temporary = archive + u".tmp";
   if (zip_folder(folder.c_str(), temporary.c_str(), job) < 0) {
     remove_file_u16(temporary.c_str());

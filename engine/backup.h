@@ -33,8 +33,11 @@ struct backup_job {
 int build_backup_list();
 // The index of the first entry holding the device, or -1.
 int find_backup_entry(const device_info* device);
-// The full path of the entry's archive in the backup folder.
+// The full path of the entry's archive in the backup folder: the first of its names that is
+// free or that the catalog records for one of its devices. Two packages never share a name.
 std::u16string backup_file_name(const backup_entry& entry);
+// The archive exists and the catalog records it for one of the entry's devices.
+bool is_own_archive(const backup_entry& entry, const std::u16string& archive_path);
 // Zips every file under the package folder (as its path inside the package) into the archive
 // path: 0, or -1 (cancelled, not creatable, not writable, a file outside the package).
 int zip_folder(const char16_t* folder, const char16_t* archive_path, backup_job& job);

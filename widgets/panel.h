@@ -32,7 +32,7 @@ inline std::uintptr_t as_row_param(panel_c* row) { return reinterpret_cast<std::
 inline panel_c* row_of(std::uintptr_t param) { return reinterpret_cast<panel_c*>(param); }
 
 // Scroll requests of the vertical bar (the platform's SB_ values).
-enum scroll_request : int {
+enum : int {
   scroll_line_up = 0,
   scroll_line_down = 1,
   scroll_page_up = 2,

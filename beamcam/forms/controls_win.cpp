@@ -15,6 +15,8 @@ const wchar_t control_property[] = L"beamcam.forms.control";
 
 }  // namespace
 
+COLORREF resolve_colour(COLORREF c) { return (c & 0x80000000) ? GetSysColor(int(c & 0xFF)) : c; }
+
 HFONT ui_font() {
   static HFONT f = font(L"Tahoma", 13, false);
   return f;
@@ -167,7 +169,37 @@ mask_edit_c::mask_edit_c(form_c& form, HWND parent, std::string name, const rect
   keys_->subclass_window(hwnd_);
 }
 
-mask_edit_c::~mask_edit_c() { keys_->unsubclass_window(); }
+mask_edit_c::~mask_edit_c() {
+  keys_->unsubclass_window();
+  if (brush_) DeleteObject(brush_);
+}
+
+void mask_edit_c::set_password_char(wchar_t c) {
+  SendMessageW(hwnd_, EM_SETPASSWORDCHAR, WPARAM(c), 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool mask_edit_c::read_only() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+
+void mask_edit_c::set_read_only(bool on) { SendMessageW(hwnd_, EM_SETREADONLY, on ? TRUE : FALSE, 0); }
+
+void mask_edit_c::set_colour(COLORREF c) {
+  if (c == colour_) return;
+  colour_ = c;
+  if (brush_) DeleteObject(brush_);
+  brush_ = nullptr;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool mask_edit_c::on_colour(HDC dc, HBRUSH& brush) {
+  // Read-only edits ask with WM_CTLCOLORSTATIC, writable ones with WM_CTLCOLOREDIT: both get
+  // the edit's own colour.
+  if (!brush_) brush_ = CreateSolidBrush(resolve_colour(colour_));
+  SetBkColor(dc, resolve_colour(colour_));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  brush = brush_;
+  return true;
+}
 
 void mask_edit_c::set_text(const std::wstring& t) {
   // The edit reports a change of its text at once (EN_CHANGE during WM_SETTEXT).

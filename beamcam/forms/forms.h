@@ -23,7 +23,11 @@ struct rect {
 
 // Colours as COLORREF.
 constexpr COLORREF clSilver = 0xC0C0C0, clBlack = 0x000000, clMaroon = 0x000080, clNavy = 0x800000,
-                   clOrange = 0x0080FF, clWhite = 0xFFFFFF, clRed = 0x0000FF, clBtnFace = 0xF0F0F0;
+                   clOrange = 0x0080FF, clWhite = 0xFFFFFF, clRed = 0x0000FF, clBtnFace = 0xF0F0F0,
+                   clYellow = 0x00FFFF;
+// System colours, resolved when painted.
+constexpr COLORREF clScrollBar = 0x80000000 | COLOR_SCROLLBAR, clWindow = 0x80000000 | COLOR_WINDOW;
+COLORREF resolve_colour(COLORREF c);
 
 // The shared fonts of the layer: the dialog font, and named faces by pixel height.
 HFONT ui_font();
@@ -203,14 +207,43 @@ class mask_edit_c : public windowed_c {
   mask_edit_c(form_c& form, HWND parent, std::string name, const rect& r, const std::wstring& text);
   ~mask_edit_c() override;
   void set_text(const std::wstring& text);
+  // Each character shown as `c` (0: as typed).
+  void set_password_char(wchar_t c);
+  bool read_only() const;
+  void set_read_only(bool on);
+  COLORREF colour() const { return colour_; }
+  void set_colour(COLORREF c);
   std::function<void()> OnChange;
   std::function<void(UINT key)> OnKeyDown;
   void on_command(WORD code) override;
+  bool on_colour(HDC dc, HBRUSH& brush) override;
 
  private:
   struct keys_c;
   std::unique_ptr<keys_c> keys_;
+  COLORREF colour_ = clWindow;
+  HBRUSH brush_ = nullptr;
 };
+
+// The system's file dialogs: a title, a filter of "text|pattern" pairs, a first folder and
+// file name. Execute shows the dialog modally; the chosen name is then in file_name.
+class file_dialog_c {
+ public:
+  enum class kind { open, save };
+  explicit file_dialog_c(kind k) : kind_(k) {}
+  std::wstring title;
+  std::wstring filter;
+  std::wstring initial_dir;
+  std::wstring file_name;
+  bool overwrite_prompt = false;
+  bool Execute(HWND owner);
+
+ private:
+  kind kind_;
+};
+
+// The question a save dialog asks before replacing `path`; true for yes.
+bool confirm_replace(HWND owner, const std::wstring& title, const std::wstring& path);
 
 class radio_button_c : public windowed_c {
  public:

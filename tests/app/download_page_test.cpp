@@ -40,6 +40,9 @@ struct page_fixture {
   }
 };
 
+// A colour as the platform's 0x00BBGGRR value.
+constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+
 const char16_t* md5_a = u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
 const char16_t* md5_b = u"bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
 const char16_t* md5_c = u"cccccccccccccccccccccccccccccccc";
@@ -130,11 +133,11 @@ TEST(DownloadPage, HeaderRowsAndBillboard) {
     uint32_t colour;
     const char* key;
   } rows[] = {
-      {0, 0, 199, 0x187A1A, "download_billboard_text3"},
-      {1, 0, 198, 0x0B64EA, "download_billboard_text1"},
-      {3, 4, 198, 0x0B64EA, "download_billboard_text1"},
-      {0, 8, 174, 0x2322E9, "download_billboard_text1"},
-      {5, 3, 174, 0x2322E9, "download_billboard_text1"},
+      {0, 0, 199, rgb(26, 114, 24), "download_billboard_text3"},
+      {1, 0, 198, rgb(234, 100, 11), "download_billboard_text1"},
+      {3, 4, 198, rgb(234, 100, 11), "download_billboard_text1"},
+      {0, 8, 174, rgb(233, 34, 35), "download_billboard_text1"},
+      {5, 3, 174, rgb(233, 34, 35), "download_billboard_text1"},
   };
   for (const row& r : rows) {
     download_counts c;
@@ -197,4 +200,12 @@ TEST(DownloadPage, DownloadAllDecision) {
   EXPECT_EQ(some.files, 3);
   EXPECT_EQ(some.size, 5000000000);
   EXPECT_FALSE(decide_download_all({2, 10}, 0).ask);
+}
+
+TEST(DownloadPage, OnlyTheRebuildAfterAScanReportsAndOnlyUntilOneIsAccepted) {
+  struct row {
+    uint32_t debug_status;
+    bool after_scan, due;
+  } rows[] = {{0, true, true}, {0, false, false}, {1, true, false}, {1, false, false}, {7, true, false}};
+  for (const row& r : rows) EXPECT_EQ(scan_report_due(r.debug_status, r.after_scan), r.due) << r.debug_status << r.after_scan;
 }

@@ -92,6 +92,19 @@ TEST(FrameFiles, ExtensionIsAppendedUnlessTheNameEndsInItExactly) {
   EXPECT_EQ(with_extension("x.raw", ".raw"), "x.raw");
   EXPECT_EQ(with_extension("raw", ".raw"), "raw.raw");
   EXPECT_EQ(with_extension("x", ".jpg"), "x.jpg");
+  EXPECT_EQ(with_extension(std::wstring(L"d:\\beam"), L".raw"), L"d:\\beam.raw");
+  EXPECT_EQ(with_extension(std::wstring(L"x.JPG"), L".jpg"), L"x.JPG.jpg");
+  EXPECT_EQ(with_extension(std::wstring(L"x.jpg"), L".jpg"), L"x.jpg");
+}
+
+TEST(FrameFiles, TextModeLineEnds) {
+  EXPECT_EQ(crlf_text("a\nb\n"), "a\r\nb\r\n");
+  std::vector<int16_t> frame(FramePixels, 7);
+  std::string text = crlf_text(raw_frame_text(frame.data()));
+  EXPECT_EQ(text.size(), size_t(FrameHeight) * (FrameWidth * 4 + 2));  // 576 lines of 2880 and CR LF
+  std::vector<int16_t> back(FramePixels, 0);
+  EXPECT_EQ(read_raw_frame_text(text, back.data()), FramePixels);
+  EXPECT_EQ(back, frame);
 }
 
 TEST(FrameFiles, ProfilePointSearch) {

@@ -106,4 +106,17 @@ TEST(PositionLog, LinesTitleAndRunLengthText) {
   }
   log.view.minutes_text = "0";
   EXPECT_FALSE(log.minutes_changed());
+  // Beyond the 32-bit range is no number, on every platform's width of long.
+  log.view.minutes_text = "99999999999";
+  EXPECT_TRUE(log.minutes_changed());
+}
+
+TEST(PositionLog, HoursBeyondTheMinuteCountRunAsLongAsCanBeCounted) {
+  position_log_c log;
+  log.view.minutes_text = "2000000000";
+  log.view.unit_index = 1;
+  log.start();
+  EXPECT_EQ(log.LogMinutesTotal, 2147483647);
+  log.tick(1, 1);
+  EXPECT_EQ(log.view.minutes_text, std::to_string(2147483646 / 60));
 }

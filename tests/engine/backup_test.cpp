@@ -50,13 +50,58 @@ TEST(Backup, ArchiveNames) {
     e.devices = {&f.device(u"A\\1", u"oem1.inf", u"", c.desc, c.version)};
     EXPECT_EQ(backup_file_name(e), path_join(f.backups, c.name) + u".zip");
   }
-  // A name that would not fit the path limit is cut so that its temporary path fits.
+  // A name that would not fit the path limit is cut in its description so that its temporary
+  // path fits and the version stays.
   backup_entry e{};
   e.devices = {&f.device(u"A\\2", u"oem1.inf", u"", std::u16string(400, u'D'), u"1.0")};
   std::u16string name = backup_file_name(e);
   EXPECT_LT(name.size() + 4, 260u);
   EXPECT_EQ(name.substr(0, f.backups.size() + 2), path_join(f.backups, u"D"));
-  EXPECT_EQ(name.substr(name.size() - 5), u"D.zip");
+  EXPECT_EQ(name.substr(name.size() - 9), u"D-1.0.zip");
+}
+
+TEST(Backup, NamesStayUniqueAndOnlyThePackagesOwnArchiveCounts) {
+  files f;
+  for (const char16_t* p : {u"cam_a", u"cam_b", u"quote_c", u"jp_d", u"jp_e", u"user_f"})
+    write_file_bytes(fs_path(f.package(p)) / "x.inf", "[Version]\n");
+  // Two packages whose descriptions and versions give one name; a '"' in a description;
+  // two descriptions of characters outside the ANSI page; a file of the user's own that
+  // carries a package's name.
+  device_info& a = f.device(u"USB\\A\\1", u"oem1.inf", u"cam_a", u"Fake Camera", u"2.3");
+  device_info& b = f.device(u"USB\\B\\1", u"oem2.inf", u"cam_b", u"Fake Camera", u"2.3");
+  device_info& q = f.device(u"USB\\Q\\1", u"oem3.inf", u"quote_c", u"Cam \"Pro\"", u"1.0");
+  device_info& j1 = f.device(u"USB\\J\\1", u"oem4.inf", u"jp_d", u"\u30ab\u30e1\u30e9", u"1.0");
+  device_info& j2 = f.device(u"USB\\J\\2", u"oem5.inf", u"jp_e", u"\u30de\u30a4\u30af", u"1.0");
+  device_info& u = f.device(u"USB\\U\\1", u"oem6.inf", u"user_f", u"Mine", u"1");
+  write_file_bytes(fs_path(path_join(f.backups, u"Mine-1.zip")), "the user's own file");
+  build_backup_list();
+  ASSERT_EQ(backup_list.size(), 6u);
+
+  backup_job job;
+  job.devices = {&a, &b, &q, &j1, &j2, &u};
+  ASSERT_EQ(backup_worker(job), 0);
+  EXPECT_EQ(job.progress, 600) << "every package zipped, none taken as saved by another's archive";
+  std::set<std::u16string> names;
+  for (const auto& e : fs::directory_iterator(fs_path(f.backups))) names.insert(e.path().filename().u16string());
+  EXPECT_EQ(names.size(), 7u);
+  EXPECT_EQ(names.count(u"Fake-Camera-2.3.zip"), 1u);
+  EXPECT_EQ(names.count(u"Cam--Pro--1.0.zip"), 1u);
+  EXPECT_EQ(names.count(u"----1.0.zip"), 1u);
+  EXPECT_EQ(read_file_bytes(fs_path(path_join(f.backups, u"Mine-1.zip"))), "the user's own file");
+  // The second of a clash keeps the name and its version, with the package's mark after them.
+  const std::u16string second = backup_file_name(backup_list[1]);
+  EXPECT_EQ(second.substr(0, second.size() - 12), path_join(f.backups, u"Fake-Camera-2.3-"));
+  EXPECT_TRUE(is_own_archive(backup_list[1], second));
+  EXPECT_FALSE(is_own_archive(backup_list[0], second));
+  EXPECT_EQ(backup_file_name(backup_list[0]), path_join(f.backups, u"Fake-Camera-2.3.zip"));
+  ASSERT_EQ(load_backup_catalog(), 0);
+  EXPECT_EQ(backup_catalog.size(), 6u);
+
+  // Again: every package finds its own archive, nothing is zipped.
+  backup_job again;
+  again.devices = job.devices;
+  EXPECT_EQ(backup_worker(again), 0);
+  EXPECT_EQ(again.progress, 0);
 }
 
 TEST(Backup, ListGroupsDevicesByPackage) {

@@ -244,7 +244,7 @@ void page_picture(canvas& c, int id, int, int, int w, int h) {
       c.line(cx, cy - 12, cx, cy + 4, 5, white);
       c.triangle(cx - 9, cy + 1, cx + 9, cy + 1, cx, cy + 12, white);
       break;
-    case 198:  // up to date
+    case 199:  // up to date
       c.circle(cx, cy, w / 2.0 - 1, green);
       c.line(cx - 10, cy, cx - 3, cy + 8, 5, white);
       c.line(cx - 3, cy + 8, cx + 11, cy - 8, 5, white);
@@ -260,7 +260,7 @@ void page_picture(canvas& c, int id, int, int, int w, int h) {
       c.rect(int(cx) - 5, 2, 10, 4, blue_pressed);
       for (int i = -1; i <= 1; ++i) c.rect(int(cx) + i * 7 - 1, 18, 2, h - 24, white);
       break;
-    default:  // attention
+    default:  // attention (198: a few updates found)
       c.circle(cx, cy, w / 2.0 - 1, amber);
       c.line(cx, cy - 12, cx, cy + 3, 5, white);
       c.circle(cx, cy + 11, 3, white);

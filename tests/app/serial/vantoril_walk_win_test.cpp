@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/wide.h"
 #include "engine/md5_hex.h"
+#include "engine/zip/crc32.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
@@ -64,10 +66,73 @@ bool wait_for(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-std::string md5_of(const std::string& letters_only) {
-  char out[33];
-  md5_text_hex(letters_only.c_str(), out);
+// The MD5 of bytes, through a file (they may hold zeros).
+std::string md5_of(const std::string& bytes, const fs::path& scratch) {
+  write_file_bytes(scratch, bytes);
+  char out[33] = {};
+  md5_file_hex(scratch.string().c_str(), out);
+  std::error_code ec;
+  fs::remove(scratch, ec);
   return out;
+}
+
+void put16(std::string& s, uint32_t v) {
+  s += char(v & 0xFF);
+  s += char((v >> 8) & 0xFF);
+}
+void put32(std::string& s, uint32_t v) {
+  put16(s, v & 0xFFFF);
+  put16(s, v >> 16);
+}
+
+// A driver package: a zip of stored entries, the INF in a folder of the package's name.
+std::string package_zip(const std::string& name, const std::string& hardware_id, int seed) {
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {name + "/" + name + ".inf",
+       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\n"
+       "ClassGUID={36FC9E60-C465-11CF-8056-444553540000}\r\nProvider=%Maker%\r\n"
+       "DriverVer=02/02/2024,2.0.0.0\r\n\r\n[Manufacturer]\r\n%Maker%=Models,NTx86,NTamd64\r\n\r\n"
+       "[Models.NTx86]\r\n%Desc%=Install," + hardware_id + "\r\n\r\n[Models.NTamd64]\r\n%Desc%=Install," +
+           hardware_id + "\r\n\r\n[Install]\r\n\r\n[Strings]\r\nMaker=\"Acme\"\r\nDesc=\"" + name + "\"\r\n"},
+      {name + "/" + name + ".sys", std::string(4000, char('a' + seed))}};
+  std::string zip, directory;
+  for (const auto& [entry, data] : entries) {
+    const uint32_t offset = uint32_t(zip.size());
+    std::string common;
+    put16(common, 0);     // flags
+    put16(common, 0);     // stored
+    put16(common, 0);     // time
+    put16(common, 0x21);  // date
+    put32(common, crc32_update(0, data.data(), data.size()));
+    put32(common, uint32_t(data.size()));
+    put32(common, uint32_t(data.size()));
+    put16(common, uint32_t(entry.size()));
+    put16(common, 0);
+    put32(zip, 0x04034b50);
+    put16(zip, 20);
+    zip += common + entry + data;
+    put32(directory, 0x02014b50);
+    put16(directory, 20);
+    put16(directory, 20);
+    directory += common;
+    put16(directory, 0);
+    put16(directory, 0);
+    put16(directory, 0);
+    put32(directory, 0);
+    put32(directory, offset);
+    directory += entry;
+  }
+  const uint32_t at = uint32_t(zip.size());
+  zip += directory;
+  put32(zip, 0x06054b50);
+  put16(zip, 0);
+  put16(zip, 0);
+  put16(zip, uint32_t(entries.size()));
+  put16(zip, uint32_t(entries.size()));
+  put32(zip, uint32_t(directory.size()));
+  put32(zip, at);
+  put16(zip, 0);
+  return zip;
 }
 
 // Letters only, so that the MD5 of the text is the MD5 of the bytes.
@@ -171,6 +236,8 @@ class VantorilWalk : public ::testing::Test {
       ASSERT_FALSE(ec) << tool << ": " << ec.message();
     }
     set_env("VANTORIL_STANDIN_LOG", (folder_.path() / "standin.log").string());
+    // Long enough to look at what the install did before it extracts.
+    set_env("VANTORIL_EXTRACT_DELAY_MS", "1500");
   }
   void TearDown() override {
     if (process_) {
@@ -178,6 +245,7 @@ class VantorilWalk : public ::testing::Test {
       CloseHandle(process_);
     }
     set_env("VANTORIL_STANDIN_LOG", "");
+    set_env("VANTORIL_EXTRACT_DELAY_MS", "");
   }
 
   // The catalog: one newer package for each device, served by `packages`.
@@ -186,16 +254,17 @@ class VantorilWalk : public ::testing::Test {
     int id = 100;
     for (const walk_device& d : devices) {
       const std::string hardid = u16_to_utf8(d.hardware_id);
+      const std::string stem = d.package.substr(0, d.package.rfind('.'));
       std::string escaped;
       for (char c : hardid) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
       char item[2048];
       std::snprintf(item, sizeof item,
                     R"("%s": [{"hardid": "%s", "id": %d, "ver": "2.0.0.0", "size": %u, "remote_url": "%s",
-                    "infpath": "%s\\%s.inf", "md5sum": "%s", "manu": "Acme", "date": "2024-02-02",
+                    "infpath": "pkg\\%s\\%s.inf", "md5sum": "%s", "manu": "Acme", "date": "2024-02-02",
                     "desc": "Acme %s", "sign": 0, "cp": 1, "targetos": 51, "class": "USB"}])",
                     escaped.c_str(), escaped.c_str(), id++, unsigned(d.bytes.size()),
-                    packages.url("/packages/" + d.package).c_str(), d.package.c_str(), d.package.c_str(),
-                    md5_of(d.bytes).c_str(), d.package.c_str());
+                    packages.url("/packages/" + d.package).c_str(), stem.c_str(), stem.c_str(),
+                    md5_of(d.bytes, folder_.path() / "md5.tmp").c_str(), d.package.c_str());
       drivers += (drivers.empty() ? "" : ", ") + std::string(item);
     }
     return "{\"drivers\": {" + drivers + "}}";
@@ -234,6 +303,57 @@ class VantorilWalk : public ::testing::Test {
     }
     return L"";
   }
+
+  HWND page(const wchar_t* class_name) { return FindWindowExW(main_, nullptr, class_name, nullptr); }
+
+  // The update page's rows: windows with a check box (1), an action button (2) and a menu
+  // button (3), in window order.
+  static std::vector<HWND> download_rows(HWND update_page) {
+    std::vector<HWND> rows;
+    EnumChildWindows(
+        update_page,
+        [](HWND w, LPARAM out) -> BOOL {
+          if (GetDlgItem(w, 2) && GetDlgItem(w, 3) && GetDlgItem(w, 1))
+            reinterpret_cast<std::vector<HWND>*>(out)->push_back(w);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&rows));
+    return rows;
+  }
+
+  // A visible dialog of the program with buttons (a message, not a wait dialog), or null.
+  HWND program_message() {
+    struct search {
+      DWORD process;
+      HWND found;
+    } s = {GetProcessId(process_), nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<search*>(data);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          wchar_t name[16] = {};
+          GetClassNameW(w, name, 16);
+          if (pid != s->process || !IsWindowVisible(w) || std::wstring(name) != L"#32770" || !GetDlgItem(w, 1))
+            return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+  }
+  // Answers the program's next message with its first button; its text.
+  std::wstring answer_message(DWORD ms = 15000) {
+    HWND m = nullptr;
+    if (!wait_for([&] { return (m = program_message()) != nullptr; }, ms)) return L"(none)";
+    Sleep(200);
+    std::wstring text = gui::window_text(m);
+    PostMessageW(m, WM_COMMAND, 1, 0);
+    wait_for([&] { return !IsWindow(m) || !IsWindowVisible(m); }, 5000);
+    return text;
+  }
+
+  std::string standin_log() { return read_file_bytes(folder_.path() / "standin.log"); }
 
   // A click on navigation button `number` (1-7): the bar's entries are buttons of their own.
   void click_bar(int number) {
@@ -277,8 +397,8 @@ class VantorilWalk : public ::testing::Test {
 
 TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
   const std::vector<walk_device> devices = {
-      {u"USB\\VID_7A0E&PID_0001", "acme-camera.zip", letters(30000, 1)},
-      {u"USB\\VID_7A0F&PID_0002", "acme-scanner.zip", letters(20000, 2)},
+      {u"USB\\VID_7A0E&PID_0001", "acme-camera.zip", package_zip("acme-camera", "USB\\VID_7A0E&PID_0001", 1)},
+      {u"USB\\VID_7A0F&PID_0002", "acme-scanner.zip", package_zip("acme-scanner", "USB\\VID_7A0F&PID_0002", 2)},
   };
   // The prefix as for a PC with Windows XP, whose driver store keeps each installed package in a
   // DRVSTORE folder beside the installed copy of its INF.
@@ -337,19 +457,61 @@ TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
   EXPECT_NE(document.find("VID_7A0E"), std::string::npos) << document.substr(0, 2000);
   EXPECT_NE(document.find("VID_7A0F"), std::string::npos);
 
-  // The scan ends on the page of mode 0.
-  ASSERT_TRUE(wait_for([&] { return shown_page() != L"VantorilScan" && !shown_page().empty(); }, 60000))
-      << "still on " << std::string(shown_page().begin(), shown_page().end());
-  shot("walk-1-after-scan");
+  // The scan ends on the update page, one row for each device's package.
+  ASSERT_TRUE(wait_for([&] { return shown_page() == L"VantorilDownload"; }, 60000))
+      << "on " << u16_to_utf8(as_u16(shown_page().c_str()));
+  HWND update = page(L"VantorilDownload");
+  std::vector<HWND> rows;
+  ASSERT_TRUE(wait_for([&] { return (rows = download_rows(update)).size() == devices.size(); }, 5000));
+  for (HWND row : rows) EXPECT_EQ(gui::window_text(GetDlgItem(row, 2)), L"Download");
+  shot("walk-1-update");
+  EXPECT_EQ(posts(service), 1);
+
+  // "Download All", confirmed: each package whole under the MD5 of its address.
+  HWND download_all = GetDlgItem(update, 1);
+  ASSERT_NE(download_all, nullptr);
+  EXPECT_EQ(gui::window_text(download_all), L"Download All");
+  gui::click_at(download_all, 20, 10);
+  EXPECT_NE(answer_message(), L"(none)");  // "2 files total ... Are you sure?"
+  for (const walk_device& d : devices) {
+    char name[33];
+    md5_text_hex(packages.url("/packages/" + d.package).c_str(), name);
+    const fs::path file = program_ / "Download" / (std::string(name) + ".zip");
+    EXPECT_TRUE(wait_for([&] { return fs::exists(file) && read_file_bytes(file) == d.bytes; }, 30000)) << d.package;
+  }
+  EXPECT_TRUE(wait_for([&] { return gui::window_text(GetDlgItem(rows[0], 2)) == L"Install"; }, 5000));
+  EXPECT_TRUE(files_ending(".tmp").empty());
+  shot("walk-2-downloaded");
+
+  // Install of the first group: the extractor, then the installer, and its address in the
+  // history.
+  const HWND action = GetDlgItem(rows[0], 2);
+  const std::wstring first_package = gui::window_text(rows[0]);
+  PostMessageW(rows[0], WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(action));
+  ASSERT_TRUE(wait_for([&] { return standin_log().find("extract.exe\t") != std::string::npos; }, 20000))
+      << standin_log();
+  const std::string installer = process_is_64_or_wow64() ? "DPInst64.exe\t" : "DPInst32.exe\t";
+  EXPECT_TRUE(wait_for([&] { return standin_log().find(installer) != std::string::npos; }, 20000)) << standin_log();
+  const std::string history = read_file_bytes(program_ / "history.dat");
+  EXPECT_TRUE(history.find(packages.url("/packages/acme-camera.zip")) != std::string::npos ||
+              history.find(packages.url("/packages/acme-scanner.zip")) != std::string::npos)
+      << history;
+  std::wstring finished = answer_message(20000);
+  shot("walk-3-installed");
   EXPECT_EQ(posts(service), 1);
 
   // With results the navigation switches pages and asks the service nothing.
-  const char* names[] = {"", "", "walk-2-update", "walk-3-backup", "walk-4-restore", "walk-5-uninstall"};
-  for (int button : {3, 4, 5, 2}) {
-    click_bar(button);
-    Sleep(500);
-    shot(names[button]);
-    EXPECT_NE(shown_page(), L"VantorilScan") << button;
+  const struct {
+    int button;
+    const wchar_t* page;
+    const char* shot;
+  } pages[] = {{3, L"VantorilBackupPage", "walk-4-backup"},
+               {5, L"VantorilUninstallPage", "walk-6-uninstall"},
+               {2, L"VantorilDownload", "walk-7-update"}};
+  for (const auto& p : pages) {
+    click_bar(p.button);
+    EXPECT_TRUE(wait_for([&] { return shown_page() == p.page; }, 5000)) << p.button;
+    shot(p.shot);
   }
   EXPECT_EQ(posts(service), 1);
 

@@ -1,0 +1,287 @@
+#include "app/backup_panel_win.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/backup_page.h"
+#include "app/detail_window_win.h"
+#include "base/wide.h"
+#include "engine/device_info.h"
+#include "engine/settings.h"
+#include "framework/gdi.h"
+#include "widgets/app_messages.h"
+#include "widgets/images.h"
+#include "widgets/language.h"
+#include "widgets/paint_win.h"
+#include "widgets/ui_fonts.h"
+
+namespace {
+
+constexpr int png_unchecked = 171, png_checked = 172, png_action = 173, png_strip = 177, png_menu = 200;
+const COLORREF selected_colour = RGB(240, 243, 249);
+
+void text_out(HDC dc, int x, int y, const std::u16string& text) {
+  TextOutW(dc, x, y, as_wide(text), int(text.size()));
+}
+
+int text_width(HDC dc, const std::u16string& text) {
+  SIZE s = {0, 0};
+  GetTextExtentPoint32W(dc, as_wide(text), int(text.size()), &s);
+  return s.cx;
+}
+
+}  // namespace
+
+backup_panel_c::backup_panel_c(int32_t row_id, backup_entry* entry, bool checked) : entry_(entry) {
+  group_id = row_id;
+  checked_ = checked ? 1 : 0;
+}
+
+backup_panel_c::~backup_panel_c() {
+  destroy_window();
+  if (grey_pen_) DeleteObject(grey_pen_);
+  if (blue_pen_) DeleteObject(blue_pen_);
+}
+
+int backup_panel_c::measure_height() {
+  HDC screen = GetDC(nullptr);
+  SIZE s = {0, 0};
+  HGDIOBJ old = SelectObject(screen, font_normal_9);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  line_height_title_ = s.cy;
+  SelectObject(screen, font_normal_10);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  line_height_lines_ = s.cy;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return backup_row_height(entry_ ? entry_->devices.size() : 0, line_height_lines_, line_height_title_);
+}
+
+bool backup_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
+  x = at_x;
+  y = at_y;
+  RECT list = {0, 0, 0, 0};
+  GetClientRect(parent, &list);
+  width = list.right;
+  height = measure_height();
+  RECT r = {x, y, x + width, y + height};
+  return window_impl<backup_panel_c>::create(parent, r, L"",
+                                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
+}
+
+void backup_panel_c::fit_panel() {
+  RECT list;
+  GetClientRect(GetParent(handle()), &list);
+  width = list.right;
+  MoveWindow(handle(), x, y, width, height, TRUE);
+}
+
+void backup_panel_c::make_button(bitmap_button_c& button, int id, int png) {
+  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!b || !button.subclass_window(b)) return;
+  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
+  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
+  button.background_colour = row_colour_;
+}
+
+void backup_panel_c::on_create() {
+  make_button(action_, action_id, png_action);
+  if (action_.handle()) SetWindowTextW(action_.handle(), as_wide(get_text("btn_panel_backup")));
+  action_.font = font_bold_ct_9;
+  action_.text_colour = RGB(255, 255, 255);
+  make_button(check_, check_id, checked_ ? png_checked : png_unchecked);
+  make_button(menu_, menu_button_id, png_menu);
+  grey_pen_ = CreatePen(PS_SOLID, 1, RGB(191, 191, 191));
+  blue_pen_ = CreatePen(PS_SOLID, 1, RGB(162, 200, 243));
+  if (entry_ && !entry_->devices.empty() && entry_->devices[0]->device_class) {
+    image_list_ = static_cast<HIMAGELIST>(entry_->devices[0]->device_class->image_list);
+    image_index_ = entry_->devices[0]->device_class->image_index;
+  }
+  load_png_resource(nullptr, &strip_, png_strip);
+  selected_ = 0;
+}
+
+void backup_panel_c::layout(int w, int h) {
+  backup_row_places p = backup_row_buttons(w, h, line_height_title_);
+  const UINT keep = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+  if (check_.handle()) SetWindowPos(check_.handle(), nullptr, p.check_x, p.check_y, 0, 0, keep);
+  if (action_.handle()) SetWindowPos(action_.handle(), nullptr, p.action_x, p.action_y, 0, 0, keep);
+  if (menu_.handle()) SetWindowPos(menu_.handle(), nullptr, p.menu_x, p.menu_y, 0, 0, keep);
+}
+
+void backup_panel_c::paint(HDC dc, const RECT& c) {
+  SetBkMode(dc, TRANSPARENT);
+  HBRUSH back = CreateSolidBrush(row_colour_);
+  FillRect(dc, &c, back);
+  DeleteObject(back);
+  HGDIOBJ old_pen = SelectObject(dc, blue_pen_);
+  MoveToEx(dc, 0, c.bottom - 1, nullptr);
+  LineTo(dc, c.right, c.bottom - 1);
+  if (!strip_.is_null()) strip_.draw(dc, 25, 0);
+  SelectObject(dc, grey_pen_);
+  MoveToEx(dc, c.right - 1, 0, nullptr);
+  LineTo(dc, c.right - 1, c.bottom);
+  SelectObject(dc, old_pen);
+  if (!entry_ || entry_->devices.empty()) return;
+  const device_info& first = *entry_->devices[0];
+  if (image_list_) {
+    ImageList_SetBkColor(image_list_, row_colour_);
+    ImageList_Draw(image_list_, image_index_, dc, 8, 5, ILD_NORMAL);
+  }
+  SelectObject(dc, font_normal_9);
+  SetTextColor(dc, RGB(21, 80, 146));
+  if (first.device_class) text_out(dc, 40, 4, first.device_class->description);
+
+  SelectObject(dc, font_normal_10);
+  SetTextColor(dc, RGB(234, 100, 11));
+  int line_bottom = line_height_title_ + 14;
+  for (size_t i = 0; i < entry_->devices.size(); ++i) {
+    RECT r = {30, line_height_title_ + int(i) * (line_height_lines_ + 8) + 14, c.right - 20, 0};
+    r.bottom = r.top + line_height_lines_;
+    std::u16string name = entry_->devices[i]->name;
+    DrawTextW(dc, as_wide(name), int(name.size()), &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+    line_bottom = r.bottom;
+  }
+
+  const int yy = line_bottom + 10;
+  SelectObject(dc, font_normal_9);
+  SetTextColor(dc, RGB(0, 0, 0));
+  std::u16string date = get_text("backup_driver_date");
+  text_out(dc, 30, yy, date);
+  text_out(dc, 30 + text_width(dc, date), yy, first.DriverDate);
+  std::u16string version = get_text("backup_driver_version");
+  text_out(dc, 220, yy, version);
+  text_out(dc, 220 + text_width(dc, version), yy, first.DriverVersion);
+}
+
+HWND backup_panel_c::page() const {
+  HWND list = GetParent(handle());
+  return list ? GetParent(list) : nullptr;
+}
+
+void backup_panel_c::toggle_check() {
+  checked_ = checked_ ? 0 : 1;
+  check_.set_image(checked_ ? png_checked : png_unchecked);
+  if (HWND p = page()) SendMessageW(p, WM_APP_ROW_CHECKED, reinterpret_cast<WPARAM>(entry_), checked_);
+}
+
+void backup_panel_c::request_backup() {
+  if (HWND p = page()) SendMessageW(p, WM_APP_BACKUP_DRIVER, reinterpret_cast<WPARAM>(entry_), 0);
+}
+
+void backup_panel_c::on_select_rows(WPARAM which) {
+  const uint8_t now = row_checked_after(int(which), entry_ && entry_->inbox) ? 1 : 0;
+  if (now == checked_) return;
+  checked_ = now;
+  check_.set_image(checked_ ? png_checked : png_unchecked);
+  RedrawWindow(check_.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void backup_panel_c::on_row_selected(WPARAM row) {
+  selected_ = row_of(row) == static_cast<panel_c*>(this) ? 1 : 0;
+  COLORREF next = selected_ ? selected_colour : RGB(255, 255, 255);
+  if (next == row_colour_) return;
+  row_colour_ = next;
+  for (bitmap_button_c* b : {&action_, &check_, &menu_}) b->background_colour = next;
+  RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void backup_panel_c::show_details() { show_backup_details(GetAncestor(handle(), GA_ROOT), entry_); }
+
+void backup_panel_c::on_menu_command(int id) {
+  switch (id) {
+    case cmd_backup:
+      request_backup();
+      break;
+    case cmd_open_location:
+      ShellExecuteW(handle(), nullptr, as_wide(app_settings.BackupPath), nullptr, nullptr, SW_SHOW);
+      break;
+    case cmd_view_details:
+      show_details();
+      break;
+    default:
+      break;
+  }
+}
+
+void backup_panel_c::show_menu(POINT point) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  const struct {
+    int id;
+    const char* key;
+  } texts[] = {{cmd_backup, "btn_panel_backup"},
+               {cmd_open_location, "menu_open_location"},
+               {cmd_view_details, "menu_view_details"}};
+  for (const auto& t : texts) ModifyMenuW(popup, t.id, MF_BYCOMMAND | MF_STRING, t.id, as_wide(get_text(t.key)));
+  ClientToScreen(handle(), &point);
+  int menu_x = clamp_to_monitor(point.x, point.y);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
+  DestroyMenu(menu);
+}
+
+bool backup_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                            LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_CREATE:
+      on_create();
+      return true;
+    case WM_SIZE:
+      layout(LOWORD(lparam), HIWORD(lparam));
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& client) {
+        int saved = SaveDC(dc);
+        paint(dc, client);
+        RestoreDC(dc, saved);
+      });
+      return true;
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (id == action_id) {
+        request_backup();
+      } else if (id == check_id) {
+        toggle_check();
+      } else if (id == menu_button_id) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window, &p);
+        show_menu(p);
+      } else if (id >= cmd_backup && id <= cmd_view_details) {
+        on_menu_command(id);
+      } else {
+        return false;
+      }
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
+      return true;
+    case WM_LBUTTONDBLCLK:
+      show_details();
+      return true;
+    case WM_RBUTTONUP:
+      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
+      return true;
+    default:
+      break;
+  }
+  if (message == WM_APP_ROW_SELECTED) {
+    on_row_selected(wparam);
+    return true;
+  }
+  if (message == WM_APP_SELECT_ROWS) {
+    on_select_rows(wparam);
+    return true;
+  }
+  return false;
+}

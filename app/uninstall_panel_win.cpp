@@ -1,0 +1,231 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/detail_window_win.h"
+#include "app/uninstall_page.h"
+#include "app/uninstall_page_win.h"
+#include "base/text.h"
+#include "base/wide.h"
+#include "engine/device_info.h"
+#include "framework/gdi.h"
+#include "widgets/app_messages.h"
+#include "widgets/images.h"
+#include "widgets/language.h"
+#include "widgets/paint_win.h"
+#include "widgets/ui_fonts.h"
+
+namespace {
+
+constexpr int png_remove = 173, png_strip = 177, png_menu = 200;
+const COLORREF selected_background = RGB(240, 243, 249);
+
+int text_width(HDC dc, const char16_t* text) {
+  SIZE s = {0, 0};
+  GetTextExtentPoint32W(dc, as_wide(text), int(u16_length(text)), &s);
+  return s.cx;
+}
+
+void text_out(HDC dc, int x, int y, const char16_t* text) {
+  TextOutW(dc, x, y, as_wide(text), int(u16_length(text)));
+}
+
+}  // namespace
+
+uninstall_panel_c::uninstall_panel_c(int32_t row_group, const backup_entry* entry) : entry_(entry) {
+  group_id = row_group;
+}
+
+uninstall_panel_c::~uninstall_panel_c() {
+  destroy_window();
+  if (edge_pen_) DeleteObject(edge_pen_);
+  if (bottom_pen_) DeleteObject(bottom_pen_);
+}
+
+int uninstall_panel_c::measure_height() {
+  HDC screen = GetDC(nullptr);
+  SIZE s = {0, 0};
+  HGDIOBJ old = SelectObject(screen, font_normal_9);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  title_height_ = s.cy;
+  SelectObject(screen, font_normal_10);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  line_height_ = s.cy;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return installed_row_height(entry_ ? int32_t(entry_->devices.size()) : 0, line_height_, title_height_);
+}
+
+bool uninstall_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
+  x = at_x;
+  y = at_y;
+  RECT list = {0, 0, 0, 0};
+  GetClientRect(parent, &list);
+  width = list.right;
+  height = measure_height();
+  RECT r = {x, y, x + width, y + height};
+  return window_impl<uninstall_panel_c>::create(parent, r, L"",
+                                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
+}
+
+void uninstall_panel_c::make_button(bitmap_button_c& button, int id, int png) {
+  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!b || !button.subclass_window(b)) return;
+  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
+  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
+  button.background_colour = background_;
+}
+
+void uninstall_panel_c::on_create() {
+  make_button(remove_, remove_id, png_remove);
+  SetWindowTextW(remove_.handle(), as_wide(get_text("btn_remove")));
+  remove_.font = font_bold_ct_9;
+  remove_.text_colour = RGB(255, 255, 255);
+  make_button(menu_, menu_button_id, png_menu);
+  selected_ = 0;
+  edge_pen_ = CreatePen(PS_SOLID, 1, RGB(191, 191, 191));
+  bottom_pen_ = CreatePen(PS_SOLID, 1, RGB(162, 200, 243));
+  if (entry_ && !entry_->devices.empty() && entry_->devices[0]->device_class) {
+    class_images_ = static_cast<HIMAGELIST>(entry_->devices[0]->device_class->image_list);
+    class_image_index_ = entry_->devices[0]->device_class->image_index;
+  }
+  load_png_resource(nullptr, &strip_, png_strip);
+}
+
+void uninstall_panel_c::layout(int w, int h) {
+  installed_row_buttons at = installed_row_button_places(w, h);
+  const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+  if (menu_.handle()) SetWindowPos(menu_.handle(), nullptr, at.menu.x, at.menu.y, 0, 0, flags);
+  if (remove_.handle()) SetWindowPos(remove_.handle(), nullptr, at.remove.x, at.remove.y, 0, 0, flags);
+}
+
+void uninstall_panel_c::paint(HDC dc, const RECT& c) {
+  int saved = SaveDC(dc);
+  SetBkMode(dc, TRANSPARENT);
+  HBRUSH back = CreateSolidBrush(background_);
+  FillRect(dc, &c, back);
+  DeleteObject(back);
+  SelectObject(dc, bottom_pen_);
+  MoveToEx(dc, 0, c.bottom - 1, nullptr);
+  LineTo(dc, c.right, c.bottom - 1);
+  if (!strip_.is_null()) strip_.draw(dc, 25, 0);
+  SelectObject(dc, edge_pen_);
+  MoveToEx(dc, c.right - 1, 0, nullptr);
+  LineTo(dc, c.right - 1, c.bottom);
+  if (entry_ && !entry_->devices.empty() && entry_->devices[0]) {
+    const device_info& first = *entry_->devices[0];
+    if (class_images_) {
+      ImageList_SetBkColor(class_images_, background_);
+      ImageList_Draw(class_images_, class_image_index_, dc, 8, 5, ILD_NORMAL);
+    }
+    SelectObject(dc, font_normal_9);
+    SetTextColor(dc, RGB(21, 80, 146));
+    if (first.device_class) text_out(dc, 40, 4, first.device_class->description);
+
+    SelectObject(dc, font_normal_10);
+    SetTextColor(dc, RGB(234, 100, 11));
+    int line_bottom = title_height_ + 14;
+    for (size_t i = 0; i < entry_->devices.size(); ++i) {
+      const device_info* d = entry_->devices[i];
+      RECT r = {30, title_height_ + int(i) * (line_height_ + 8) + 14, c.right - 20, 0};
+      r.bottom = r.top + line_height_;
+      if (d) DrawTextW(dc, as_wide(d->name), int(u16_length(d->name)), &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+      line_bottom = r.bottom;
+    }
+
+    // The first device's values stand for the package.
+    int yy = line_bottom + 10;
+    SelectObject(dc, font_normal_9);
+    SetTextColor(dc, RGB(0, 0, 0));
+    const char16_t* date = get_text("backup_driver_date");
+    text_out(dc, 30, yy, date);
+    text_out(dc, 30 + text_width(dc, date), yy, first.DriverDate);
+    const char16_t* version = get_text("backup_driver_version");
+    text_out(dc, 220, yy, version);
+    text_out(dc, 220 + text_width(dc, version), yy, first.DriverVersion);
+  }
+  RestoreDC(dc, saved);
+}
+
+void uninstall_panel_c::on_row_selected(WPARAM row) {
+  selected_ = row_of(row) == static_cast<panel_c*>(this);
+  COLORREF next = selected_ ? selected_background : RGB(255, 255, 255);
+  if (next == background_) return;
+  background_ = next;
+  remove_.background_colour = next;
+  menu_.background_colour = next;
+  RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
+}
+
+void uninstall_panel_c::request_remove() {
+  HWND list = GetParent(handle());
+  HWND page = list ? GetParent(list) : nullptr;
+  if (page) SendMessageW(page, WM_APP_UNINSTALL_DRIVER, reinterpret_cast<WPARAM>(entry_), 0);
+}
+
+void uninstall_panel_c::show_details() { show_backup_details(handle(), entry_); }
+
+void uninstall_panel_c::show_menu(POINT point) {
+  ClientToScreen(handle(), &point);
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  ModifyMenuW(popup, cmd_remove, MF_BYCOMMAND | MF_STRING, cmd_remove, as_wide(get_text("btn_remove")));
+  ModifyMenuW(popup, cmd_view_details, MF_BYCOMMAND | MF_STRING, cmd_view_details,
+              as_wide(get_text("menu_view_details")));
+  int menu_x = clamp_to_monitor(point.x, point.y);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
+  DestroyMenu(menu);
+}
+
+bool uninstall_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                               LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_CREATE:
+      on_create();
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
+      return true;
+    case WM_SIZE:
+      layout(LOWORD(lparam), HIWORD(lparam));
+      return true;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) { paint(dc, c); });
+    case WM_RBUTTONUP:
+      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
+      return true;
+    case WM_LBUTTONDBLCLK:
+      show_details();
+      return true;
+    case WM_COMMAND: {
+      int id = LOWORD(wparam);
+      if (id == menu_button_id) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window, &p);
+        show_menu(p);
+        return true;
+      }
+      if (id == cmd_remove || id == remove_id) {
+        request_remove();
+        return true;
+      }
+      if (id == cmd_view_details) {
+        show_details();
+        return true;
+      }
+      return false;
+    }
+    default:
+      break;
+  }
+  if (message == WM_APP_ROW_SELECTED) {
+    on_row_selected(wparam);
+    return true;
+  }
+  return false;
+}
