@@ -14,7 +14,9 @@
 
 #include "base/text.h"
 #include "base/wide.h"
+#include "engine/backup_catalog.h"
 #include "engine/md5_hex.h"
+#include "engine/settings.h"
 #include "engine/zip/crc32.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/gui_driver.h"
@@ -353,6 +355,28 @@ class VantorilWalk : public ::testing::Test {
     return text;
   }
 
+  // Rows of a page: windows whose control `action` reads `text`, in window order.
+  static std::vector<HWND> rows_with(HWND page, int action, const std::wstring& text) {
+    struct search {
+      int action;
+      std::wstring text;
+      std::vector<HWND> rows;
+    } s = {action, text, {}};
+    EnumChildWindows(
+        page,
+        [](HWND w, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<search*>(data);
+          HWND button = GetDlgItem(w, s->action);
+          if (button && gui::window_text(button) == s->text) s->rows.push_back(w);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.rows;
+  }
+  static void press(HWND row, int action) {
+    PostMessageW(row, WM_COMMAND, MAKEWPARAM(action, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(row, action)));
+  }
+
   std::string standin_log() { return read_file_bytes(folder_.path() / "standin.log"); }
 
   // A click on navigation button `number` (1-7): the bar's entries are buttons of their own.
@@ -490,6 +514,14 @@ TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
   PostMessageW(rows[0], WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(action));
   ASSERT_TRUE(wait_for([&] { return standin_log().find("extract.exe\t") != std::string::npos; }, 20000))
       << standin_log();
+  // AutoBackup: the replaced package is saved before the (delayed) extractor starts.
+  std::vector<fs::path> archives;
+  for (const fs::path& p : files_ending(".zip"))
+    if (p.parent_path() == program_ / "Backup") archives.push_back(p);
+  EXPECT_EQ(archives.size(), 1u);
+  const std::string catalog_text = read_file_bytes(program_ / "Backup.dat");
+  ASSERT_FALSE(archives.empty());
+  EXPECT_NE(catalog_text.find(archives[0].filename().string()), std::string::npos) << catalog_text;
   const std::string installer = process_is_64_or_wow64() ? "DPInst64.exe\t" : "DPInst32.exe\t";
   EXPECT_TRUE(wait_for([&] { return standin_log().find(installer) != std::string::npos; }, 20000)) << standin_log();
   const std::string history = read_file_bytes(program_ / "history.dat");
@@ -500,23 +532,61 @@ TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
   shot("walk-3-installed");
   EXPECT_EQ(posts(service), 1);
 
-  // With results the navigation switches pages and asks the service nothing.
-  const struct {
-    int button;
-    const wchar_t* page;
-    const char* shot;
-  } pages[] = {{3, L"VantorilBackupPage", "walk-4-backup"},
-               {5, L"VantorilUninstallPage", "walk-6-uninstall"},
-               {2, L"VantorilDownload", "walk-7-update"}};
-  for (const auto& p : pages) {
-    click_bar(p.button);
-    EXPECT_TRUE(wait_for([&] { return shown_page() == p.page; }, 5000)) << p.button;
-    shot(p.shot);
+  // The backup page: the other package backed up from its row.
+  click_bar(3);
+  ASSERT_TRUE(wait_for([&] { return shown_page() == L"VantorilBackupPage"; }, 5000));
+  std::vector<HWND> backup_rows;
+  ASSERT_TRUE(wait_for([&] { return (backup_rows = rows_with(page(L"VantorilBackupPage"), 2, L"Back Up")).size() == 2; },
+                       5000));
+  shot("walk-4-backup");
+  press(backup_rows[1], 2);
+  EXPECT_NE(answer_message(20000), L"(none)");  // "backup_success"
+  EXPECT_TRUE(wait_for(
+      [&] {
+        size_t n = 0;
+        for (const fs::path& p : files_ending(".zip")) n += p.parent_path() == program_ / "Backup";
+        return n == 2;
+      },
+      10000));
+
+  // The uninstall page: the installer's /U line with the first device's INF.
+  click_bar(5);
+  ASSERT_TRUE(wait_for([&] { return shown_page() == L"VantorilUninstallPage"; }, 5000));
+  std::vector<HWND> uninstall_rows;
+  ASSERT_TRUE(wait_for(
+      [&] { return (uninstall_rows = rows_with(page(L"VantorilUninstallPage"), 1, L"Remove")).size() == 2; }, 5000));
+  shot("walk-6-uninstall");
+  press(uninstall_rows[0], 1);
+  EXPECT_TRUE(wait_for([&] { return standin_log().find(" /U ") != std::string::npos; }, 20000)) << standin_log();
+  const std::string log = standin_log();
+  const size_t u = log.find(" /U ");
+  if (u != std::string::npos) {
+    const std::string line = log.substr(u, log.find('\n', u) - u);
+    EXPECT_NE(line.find("oem7a01.inf"), std::string::npos) << line;
   }
+  answer_message(20000);  // "uninstall_finished"
+
+  // Back to the update page: no scan asked for on the way.
+  click_bar(2);
+  EXPECT_TRUE(wait_for([&] { return shown_page() == L"VantorilDownload"; }, 5000));
+  shot("walk-7-update");
   EXPECT_EQ(posts(service), 1);
 
   // Exit: the program ends with 0 and leaves no partial file.
   PostMessageW(main_, WM_COMMAND, 40018, 0);
   EXPECT_EQ(wait_pumping(process_, 20000), 0u);
   EXPECT_TRUE(files_ending(".tmp").empty());
+  // The backup catalog reads back and lists both archives.
+  copy_cut(app_settings.backup_catalog_path, (program_ / "Backup.dat").u16string());
+  EXPECT_EQ(load_backup_catalog(), 0);
+  backup_catalog.clear();
+  app_settings.backup_catalog_path[0] = 0;
+  const std::string final_catalog = read_file_bytes(program_ / "Backup.dat");
+  int listed = 0;
+  for (const fs::path& p : files_ending(".zip"))
+    if (p.parent_path() == program_ / "Backup") {
+      ++listed;
+      EXPECT_NE(final_catalog.find(p.filename().string()), std::string::npos) << p.filename();
+    }
+  EXPECT_EQ(listed, 2);
 }
