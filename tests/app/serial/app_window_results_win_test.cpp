@@ -1,10 +1,21 @@
 // The main window over its result pages: navigation by state against the stand-in service,
 // and a scan's end under an open dialog. Serial: main windows of these tests must not meet the
 // process tests' second starts.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/device_fixture.h"
 #include "widgets/app_messages.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -118,4 +129,122 @@ TEST_F(AppWindowResults, AScansEndUnderThePreferencesWaitsForThemToClose) {
   EXPECT_NE(window_->state(), main_scanning);
   EXPECT_NE(window_->current_page(), window_->scan_page.handle());
   EXPECT_TRUE(IsWindowEnabled(window_->sidebar.handle()));
+}
+
+namespace {
+
+const std::string md5_a = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+const std::string md5_b = "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
+
+// The update page's rows: windows with a check box (1), an action button (2) and a menu
+// button (3).
+std::vector<HWND> update_rows(HWND rows_window) {
+  std::vector<HWND> rows;
+  for (HWND w = GetWindow(rows_window, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (IsWindowVisible(w) && GetDlgItem(w, 1) && GetDlgItem(w, 2) && GetDlgItem(w, 3)) rows.push_back(w);
+  return rows;
+}
+
+std::string exclusion_file(const fs::path& path) { return fs::exists(path) ? read_file_bytes(path) : std::string(); }
+
+}  // namespace
+
+// An exclusion removed in the preferences brings its package back on the update page at once,
+// and the page's next exclusion does not write the removed one back.
+TEST_F(AppWindowResults, AnExclusionRemovedInThePreferencesIsBackOnTheUpdatePage) {
+  const std::u16string usb_guid = u"{36FC9E60-C465-11CF-8056-444553540000}";
+  device_fixture fx;
+  fx.add_class(usb_guid, u"USB", u"Universal Serial Bus controllers");
+  std::string drivers;
+  const struct {
+    const char16_t* hardid;
+    const char* json_id;
+    const std::string* md5;
+  } offered[] = {{u"USB\\VID_7A1E&PID_0001", "USB\\\\VID_7A1E&PID_0001", &md5_a},
+                 {u"USB\\VID_7A1F&PID_0002", "USB\\\\VID_7A1F&PID_0002", &md5_b}};
+  int n = 0;
+  for (const auto& o : offered) {
+    fixture_device d;
+    d.instance_id = std::u16string(o.hardid) + u"\\1";
+    d.class_name = u"USB";
+    d.class_guid = usb_guid;
+    d.device_desc = n == 0 ? u"Excluded camera" : u"Excluded scanner";
+    const std::u16string inf = n == 0 ? u"oem7a1e.inf" : u"oem7a1f.inf";
+    d.hardware_ids = {o.hardid};
+    d.driver_values = {{u"InfPath", inf}, {u"DriverVersion", u"1.0.0.0"},
+                       {u"DriverDate", u"3-14-2019"}, {u"MatchingDeviceId", o.hardid}, {u"ProviderName", u"Acme"}};
+    fx.add_device(d);
+    ++n;
+    drivers += std::string(n > 1 ? ", " : "") + "\"" + o.json_id + "\": [{\"hardid\": \"" + o.json_id +
+               "\", \"id\": " + std::to_string(200 + n) +
+               ", \"ver\": \"2.0.0.0\", \"size\": 5000, \"remote_url\": \"http://127.0.0.1:1/packages/p" +
+               std::to_string(n) + ".zip\", \"infpath\": \"pkg\\\\p\\\\p.inf\", \"md5sum\": \"" + *o.md5 +
+               "\", \"manu\": \"Acme\", \"date\": \"2024-02-02\", \"desc\": \"Acme\", \"sign\": 0, \"cp\": 1, "
+               "\"targetos\": 61, \"class\": \"USB\"}]";
+  }
+  stand_in_service service({}, "{\"drivers\": {" + drivers + "}}");
+  ASSERT_TRUE(service.running());
+  service.use_for_endpoints();
+  temp_folder temp;
+  const fs::path exclusions = temp.path() / "Exclusion.dat";
+  copy_cut(app_settings.exclusion_list_path, exclusions.u16string());
+  copy_cut(app_settings.DownloadPath, temp.path().u16string());
+
+  HWND w = make();
+  ASSERT_NE(w, nullptr);
+  SendMessageW(w, WM_APP_START_SCAN, 0, 0);
+  ASSERT_TRUE(wait_scan_end());
+  ASSERT_EQ(window_->current_page(), window_->download_page.handle());
+  HWND rows = window_->download_page.rows_window();
+  auto ours = [&] { return update_rows(rows).size(); };
+  const size_t all = ours();
+  ASSERT_GE(all, 2u);
+  // Package A excluded from its row: hidden, in the file.
+  std::vector<HWND> r = update_rows(rows);
+  {
+    gui::dialog_answerer yes(L"Vantoril", IDOK);
+    PostMessageW(r[r.size() - 2], WM_COMMAND, 40032, 0);
+    ASSERT_TRUE(gui::pump_until([&] { return ours() == all - 1; }, 5000));
+  }
+  ASSERT_NE(exclusion_file(exclusions).find(md5_a), std::string::npos);
+
+  // Removed in the preferences (then Cancel: the removal stays).
+  size_t listed = 0, left = 99;
+  {
+    gui::dialog_answerer yes(L"Vantoril", IDOK);
+    dialog_watch watch(L"Options", [&](HWND d) {
+      gui::click_at(d, 15 + 60, 43 + 43 * 3 + 14);
+      gui::pump_for(50);
+      HWND view = GetDlgItem(d, 1007);
+      listed = size_t(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
+      LVITEMW state = {};
+      state.stateMask = LVIS_SELECTED;
+      state.state = LVIS_SELECTED;
+      SendMessageW(view, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+      gui::click_at(d, 483 + 48, 270 + 13);
+      gui::pump_until([&] { return yes.answered() == 1; }, 3000);
+      gui::pump_for(50);
+      left = size_t(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
+      PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+      return true;
+    });
+    PostMessageW(w, WM_COMMAND, 40013, 0);
+    ASSERT_TRUE(gui::pump_until([&] { return watch.done && IsWindowEnabled(w); }, 8000));
+  }
+  EXPECT_EQ(listed, 1u);
+  EXPECT_EQ(left, 0u);
+  EXPECT_EQ(exclusion_file(exclusions).find(md5_a), std::string::npos);
+  // Back on the page at once.
+  EXPECT_TRUE(gui::pump_until([&] { return ours() == all; }, 3000));
+
+  // Excluding package B now leaves A out of the file.
+  r = update_rows(rows);
+  {
+    gui::dialog_answerer yes(L"Vantoril", IDOK);
+    PostMessageW(r[r.size() - 1], WM_COMMAND, 40032, 0);
+    ASSERT_TRUE(gui::pump_until([&] { return ours() == all - 1; }, 5000));
+  }
+  const std::string file = exclusion_file(exclusions);
+  EXPECT_NE(file.find(md5_b), std::string::npos);
+  EXPECT_EQ(file.find(md5_a), std::string::npos) << file;
 }
