@@ -217,6 +217,38 @@ bool process_is_64_or_wow64() {
   return sizeof(void*) == 8 || wow64;
 }
 
+BOOL CALLBACK collect_download_row(HWND w, LPARAM out) {
+  if (GetDlgItem(w, 2) && GetDlgItem(w, 3) && GetDlgItem(w, 1)) reinterpret_cast<std::vector<HWND>*>(out)->push_back(w);
+  return TRUE;
+}
+
+struct message_search {
+  DWORD process;
+  HWND found;
+};
+BOOL CALLBACK find_message(HWND w, LPARAM data) {
+  auto* s = reinterpret_cast<message_search*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  wchar_t name[16] = {};
+  GetClassNameW(w, name, 16);
+  if (pid != s->process || !IsWindowVisible(w) || std::wstring(name) != L"#32770" || !GetDlgItem(w, 1)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+struct row_search {
+  int action;
+  std::wstring text;
+  std::vector<HWND> rows;
+};
+BOOL CALLBACK collect_row(HWND w, LPARAM data) {
+  auto* s = reinterpret_cast<row_search*>(data);
+  HWND button = GetDlgItem(w, s->action);
+  if (button && gui::window_text(button) == s->text) s->rows.push_back(w);
+  return TRUE;
+}
+
 struct walk_device {
   std::u16string hardware_id;  // also the instance ID's first two parts
   std::string package;         // the package's name under /packages/
@@ -312,36 +344,14 @@ class VantorilWalk : public ::testing::Test {
   // button (3), in window order.
   static std::vector<HWND> download_rows(HWND update_page) {
     std::vector<HWND> rows;
-    EnumChildWindows(
-        update_page,
-        [](HWND w, LPARAM out) -> BOOL {
-          if (GetDlgItem(w, 2) && GetDlgItem(w, 3) && GetDlgItem(w, 1))
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(w);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&rows));
+    EnumChildWindows(update_page, collect_download_row, reinterpret_cast<LPARAM>(&rows));
     return rows;
   }
 
   // A visible dialog of the program with buttons (a message, not a wait dialog), or null.
   HWND program_message() {
-    struct search {
-      DWORD process;
-      HWND found;
-    } s = {GetProcessId(process_), nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<search*>(data);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          wchar_t name[16] = {};
-          GetClassNameW(w, name, 16);
-          if (pid != s->process || !IsWindowVisible(w) || std::wstring(name) != L"#32770" || !GetDlgItem(w, 1))
-            return TRUE;
-          s->found = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    message_search s = {GetProcessId(process_), nullptr};
+    EnumWindows(find_message, reinterpret_cast<LPARAM>(&s));
     return s.found;
   }
   // Answers the program's next message with its first button; its text.
@@ -357,20 +367,8 @@ class VantorilWalk : public ::testing::Test {
 
   // Rows of a page: windows whose control `action` reads `text`, in window order.
   static std::vector<HWND> rows_with(HWND page, int action, const std::wstring& text) {
-    struct search {
-      int action;
-      std::wstring text;
-      std::vector<HWND> rows;
-    } s = {action, text, {}};
-    EnumChildWindows(
-        page,
-        [](HWND w, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<search*>(data);
-          HWND button = GetDlgItem(w, s->action);
-          if (button && gui::window_text(button) == s->text) s->rows.push_back(w);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    row_search s = {action, text, {}};
+    EnumChildWindows(page, collect_row, reinterpret_cast<LPARAM>(&s));
     return s.rows;
   }
   static void press(HWND row, int action) {
