@@ -82,13 +82,14 @@ class main_window_c : public window_impl<main_window_c>,
   // also through a disabled owner between them (the about dialog over the mask).
   HWND open_dialog() const;
   HWND mask_window() const { return mask_.handle(); }
-  // The window of a page (the home page stands in for a result page not built).
+  // The window of a page.
   HWND page_window(main_page page);
 
   sidebar_window_c sidebar;
   home_window_c home_page;
   scan_window_c scan_page;
   backup_window_c backup_page;
+  restore_window_c restore_page;
   download_window_c download_page;
   uninstall_window_c uninstall_page;
 

@@ -194,6 +194,7 @@ LRESULT main_window_c::on_create() {
   home_page.create_page(handle(), handle(), page);
   scan_page.create(handle(), page);
   backup_page.create_page(handle(), page);
+  restore_page.create(handle(), page);
   download_page.create_page(handle(), page);
   uninstall_page.create_page(handle(), page);
   current_page_ = home_page.handle();
@@ -272,8 +273,9 @@ HWND main_window_c::page_window(main_page page) {
       return download_page.handle();
     case main_page::uninstall:
       return uninstall_page.handle();
+    case main_page::restore:
+      return restore_page.handle();
     default:
-      // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
   }
 }

@@ -78,3 +78,16 @@ std::vector<property_row> device_property_rows(const device_info& d, const drive
 std::u16string device_list_name(const device_info& d, const std::u16string& unknown) {
   return d.name[0] ? std::u16string(d.name) : unknown;
 }
+
+std::vector<property_row> restore_property_rows(const backup_device& d) {
+  return {
+      {"device_detail_list_device_id", d.id, {}},
+      {"device_detail_list_device_desc", d.desc, {}},
+      {"device_detail_list_manufacturer", d.manu, {}},
+      {"device_detail_list_inf_name", d.name, {}},
+      {"device_detail_list_inf_date", d.date, {}},
+      {"device_detail_list_inf_version", d.version, {}},
+      {"device_detail_backup_date", d.backup_date, {}},
+      {"device_detail_backup_file", d.backup_file, {}},
+  };
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/backup_catalog.h"
 #include "engine/device_info.h"
 #include "engine/driver_groups.h"
 
@@ -25,3 +26,8 @@ std::vector<property_row> device_property_rows(const device_info& device, const 
 // The text the device list shows for a device: its name, or `unknown` when that is empty
 // (download dialog).
 std::u16string device_list_name(const device_info& device, const std::u16string& unknown);
+
+// The eight rows of a restore row's device: what the catalog recorded of its driver, with
+// the backup's date and archive name.
+constexpr int restore_property_row_count = 8;
+std::vector<property_row> restore_property_rows(const backup_device& device);

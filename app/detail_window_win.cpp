@@ -164,6 +164,25 @@ void backup_detail_window_c::show_device_properties(int index) {
   fill_property_rows(device_property_rows(*entry_->devices[size_t(index)], nullptr), false);
 }
 
+void restore_detail_window_c::fill_device_list() {
+  add_column(device_list, 0, "device_detail_device_Name", 600);
+  if (!record_) return;
+  for (size_t i = 0; i < record_->devices.size(); ++i) add_device_row(int(i), record_->devices[i].desc);
+  select_first_device();
+  ListView_EnsureVisible(device_list, 0, FALSE);
+}
+
+void restore_detail_window_c::setup_property_columns() {
+  add_column(property_list, 0, "device_detail_description", 130);
+  add_column(property_list, 1, "device_detail_backup_driver", 462);
+  show_device_properties(0);
+}
+
+void restore_detail_window_c::show_device_properties(int index) {
+  if (!record_ || index < 0 || size_t(index) >= record_->devices.size()) return;
+  fill_property_rows(restore_property_rows(record_->devices[size_t(index)]), false);
+}
+
 INT_PTR show_download_details(HWND owner, const driver_group* group) {
   download_detail_window_c dialog(group);
   return dialog.DoModal(owner);
@@ -171,5 +190,10 @@ INT_PTR show_download_details(HWND owner, const driver_group* group) {
 
 INT_PTR show_backup_details(HWND owner, const backup_entry* entry) {
   backup_detail_window_c dialog(entry);
+  return dialog.DoModal(owner);
+}
+
+INT_PTR show_restore_details(HWND owner, const backup_record* record) {
+  restore_detail_window_c dialog(record);
   return dialog.DoModal(owner);
 }

@@ -6,6 +6,7 @@
 
 #include "app/detail_window.h"
 #include "engine/backup.h"
+#include "engine/backup_catalog.h"
 #include "engine/driver_groups.h"
 #include "framework/dialog.h"
 #include "widgets/bitmap_button.h"
@@ -75,6 +76,21 @@ class backup_detail_window_c : public detail_window_c {
   const backup_entry* entry_;
 };
 
+// A restore row's archive: the driver values the catalog recorded of its devices.
+class restore_detail_window_c : public detail_window_c {
+ public:
+  explicit restore_detail_window_c(const backup_record* record) : record_(record) {}
+
+ protected:
+  void fill_device_list() override;
+  void setup_property_columns() override;
+  void show_device_properties(int index) override;
+
+ private:
+  const backup_record* record_;
+};
+
 // Runs the dialog of a group or a backup entry over `owner` (the row's top-level window).
 INT_PTR show_download_details(HWND owner, const driver_group* group);
 INT_PTR show_backup_details(HWND owner, const backup_entry* entry);
+INT_PTR show_restore_details(HWND owner, const backup_record* record);

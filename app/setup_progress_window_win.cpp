@@ -77,3 +77,8 @@ void setup_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {
   draw_background_and_bar(dc, r);
   draw_text_line(dc, r, get_text("progress_install_wait"));
 }
+
+void restore_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {
+  draw_background_and_bar(dc, r);
+  draw_text_line(dc, r, get_text("progress_restore_wait"));
+}

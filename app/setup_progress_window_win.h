@@ -46,3 +46,11 @@ class setup_progress_window_c : public dialog_impl<setup_progress_window_c>,
   void on_init(HWND window);
   void on_timer();
 };
+
+// The restore's wait dialog: the same dialog with the restore's wait text.
+class restore_progress_window_c : public setup_progress_window_c {
+ public:
+  restore_progress_window_c(worker_task_c* task, std::u16string caption)
+      : setup_progress_window_c(task, std::move(caption)) {}
+  void draw_wait_text(HDC dc, const RECT& r) override;
+};

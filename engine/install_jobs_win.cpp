@@ -71,7 +71,16 @@ const char16_t* this_installer() {
   return installer_name(info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL, running_under_wow64());
 }
 
-// Removes everything inside the folder; a linked folder is unlinked, never entered.
+// Removes a link (junction or symbolic link, to a folder or a file) itself, never what it
+// points to.
+void remove_link(const std::u16string& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    RemoveDirectoryW(as_wide(path));
+  else
+    DeleteFileW(as_wide(path));
+}
+
+// Removes everything inside the folder; a link inside is removed, never entered.
 void empty_folder(const std::u16string& folder) {
   WIN32_FIND_DATAW d;
   HANDLE h = FindFirstFileW(as_wide(path_join(folder, u"*")), &d);
@@ -80,16 +89,37 @@ void empty_folder(const std::u16string& folder) {
     std::u16string name = as_u16(d.cFileName);
     if (name == u"." || name == u"..") continue;
     std::u16string path = path_join(folder, name);
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // No attribute is changed through a link: that could reach its target.
+      remove_link(path, d.dwFileAttributes);
+      continue;
+    }
     if (d.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
       SetFileAttributesW(as_wide(path), d.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) empty_folder(path);
+      empty_folder(path);
       RemoveDirectoryW(as_wide(path));
     } else {
       DeleteFileW(as_wide(path));
     }
   } while (FindNextFileW(h, &d));
   FindClose(h);
+}
+
+// The extraction folder made empty and real: a link standing at its path is removed and a
+// folder made in its place, so that neither the emptying nor the extractor reaches through it.
+// False when no plain folder stands there afterwards.
+bool prepare_extract_folder(const std::u16string& folder) {
+  DWORD a = GetFileAttributesW(as_wide(folder));
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    remove_link(folder, a);
+    CreateDirectoryW(as_wide(folder), nullptr);
+    a = GetFileAttributesW(as_wide(folder));
+  }
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
+    return false;
+  empty_folder(folder);
+  return true;
 }
 
 void delete_web_pages(const std::u16string& folder) {
@@ -193,7 +223,7 @@ int32_t install_driver_package(const install_job& job) {
   std::u16string folder = make_extract_folder(job.package_path, job_download_path());
   if (folder.empty()) return -1;
   // "-aos" keeps what is there: an older extraction of a same-named package must go first.
-  empty_folder(folder);
+  if (!prepare_extract_folder(folder)) return -1;
   if (run_extractor(job.package_path, folder) != 0) return -1;
   delete_web_pages(folder);
   std::set<std::u16string> handled;
@@ -243,8 +273,7 @@ int32_t restore_entry(void* argument) {
   std::u16string backup = job_backup_path();
   if (!is_safe_relative_path(job.archive_name)) return -1;
   std::u16string folder = make_extract_folder(job.archive_name, backup);
-  if (folder.empty()) return -1;
-  empty_folder(folder);
+  if (folder.empty() || !prepare_extract_folder(folder)) return -1;
   if (run_extractor(path_join(backup, job.archive_name), folder) != 0) return -1;
   return run_dpinst(1, folder, 1);
 }

@@ -240,3 +240,48 @@ TEST_F(InstallJobs, AJobOnAWorkerThreadShowsItsMessageOverTheWindowItWasGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// A symbolic link to a folder; false when the system cannot make one.
+bool make_folder_link(const fs::path& link, const fs::path& target) {
+  using create_fn = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+  auto create = reinterpret_cast<create_fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
+  // 1: a folder; 2: also without the privilege, where the system allows that.
+  return create && (create(link.c_str(), target.c_str(), 1 | 2) || create(link.c_str(), target.c_str(), 1)) &&
+         (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+TEST_F(InstallJobs, RestoreRemovesLinksInItsFolderNeverWhatTheyPointTo) {
+  write_zip(t_ / "Backup" / "Cam-1.0.zip", {{"cam.inf", "c", true}});
+  fs::create_directories(t_ / "Outside" / "deep");
+  write_file_bytes(t_ / "Outside" / "keep.txt", "k");
+  write_file_bytes(t_ / "Outside" / "deep" / "keep.inf", "k");
+  fs::create_directories(t_ / "Backup" / "Cam-1.0");
+  if (!make_folder_link(t_ / "Backup" / "Cam-1.0" / "inner", t_ / "Outside"))
+    GTEST_SKIP() << "no symbolic links on this system";
+  standin_log log(t_ / "log.txt");
+  restore_job job{u"Cam-1.0.zip"};
+  // A link inside the folder goes; what it points to stays whole.
+  EXPECT_EQ(restore_entry(&job), 0);
+  EXPECT_TRUE(fs::exists(t_ / "Outside" / "keep.txt"));
+  EXPECT_TRUE(fs::exists(t_ / "Outside" / "deep" / "keep.inf"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(t_ / "Backup" / "Cam-1.0" / "inner")));
+  EXPECT_TRUE(fs::exists(t_ / "Backup" / "Cam-1.0" / "cam.inf"));
+
+  // The folder itself a link: the link goes, a real folder takes the files, the target keeps its own.
+  fs::remove_all(t_ / "Backup" / "Cam-1.0");
+  ASSERT_TRUE(make_folder_link(t_ / "Backup" / "Cam-1.0", t_ / "Outside"));
+  EXPECT_EQ(restore_entry(&job), 0);
+  EXPECT_TRUE(fs::exists(t_ / "Outside" / "keep.txt"));
+  EXPECT_TRUE(fs::exists(t_ / "Outside" / "deep" / "keep.inf"));
+  EXPECT_FALSE(fs::exists(t_ / "Outside" / "cam.inf"));
+  DWORD a = GetFileAttributesW((t_ / "Backup" / "Cam-1.0").c_str());
+  EXPECT_TRUE(a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_TRUE(fs::exists(t_ / "Backup" / "Cam-1.0" / "cam.inf"));
+  auto starts = log.wait_for(4);
+  EXPECT_EQ(starts.size(), 4u);
+}

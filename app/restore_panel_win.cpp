@@ -1,0 +1,306 @@
+#include "app/restore_panel_win.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "app/detail_window_win.h"
+#include "widgets/panel_list.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "base/wide.h"
+#include "engine/device_store.h"
+#include "engine/settings.h"
+#include "framework/gdi.h"
+#include "widgets/app_messages.h"
+#include "widgets/images.h"
+#include "widgets/language.h"
+#include "widgets/message_window.h"
+#include "widgets/paint_win.h"
+#include "widgets/ui_fonts.h"
+
+namespace {
+
+constexpr int png_action = 173, png_strip = 177, png_menu = 200;
+const COLORREF selected_colour = RGB(240, 243, 249);
+
+int real_show_message(HWND owner, int type, const char16_t* text) { return show_message_window(owner, type, text); }
+
+void real_open_explorer(HWND owner, const char16_t* parameters) {
+  ShellExecuteW(owner, nullptr, L"explorer.exe", as_wide(parameters), nullptr, SW_SHOW);
+}
+
+int text_width(HDC dc, const std::u16string& text) {
+  SIZE s = {0, 0};
+  GetTextExtentPoint32W(dc, as_wide(text), int(text.size()), &s);
+  return s.cx;
+}
+
+void text_out(HDC dc, int x, int y, const std::u16string& text) {
+  TextOutW(dc, x, y, as_wide(text), int(text.size()));
+}
+
+// Gone, not merely unreadable: only then may its row go.
+bool file_is_gone(const std::u16string& path) {
+  if (GetFileAttributesW(as_wide(path)) != INVALID_FILE_ATTRIBUTES) return false;
+  DWORD e = GetLastError();
+  return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+restore_page_seams::restore_page_seams()
+    : show_message(real_show_message), open_explorer(real_open_explorer), show_details(show_restore_details) {}
+
+restore_panel_c::restore_panel_c(backup_record* record, const restore_page_seams& seams)
+    : record_(record), seams_(seams) {
+  group_id = row_group;
+  layout_.devices = record_ ? record_->devices.size() : 0;
+}
+
+restore_panel_c::~restore_panel_c() {
+  destroy_window();
+  if (grey_pen_) DeleteObject(grey_pen_);
+  if (blue_pen_) DeleteObject(blue_pen_);
+}
+
+int restore_panel_c::measure_height() {
+  HDC screen = GetDC(nullptr);
+  SIZE s = {0, 0};
+  HGDIOBJ old = SelectObject(screen, font_normal_9);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  layout_.title_height = s.cy;
+  SelectObject(screen, font_normal_10);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  layout_.line_height = s.cy;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return layout_.height();
+}
+
+bool restore_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
+  x = at_x;
+  y = at_y;
+  RECT list = {0, 0, 0, 0};
+  GetClientRect(parent, &list);
+  width = list.right;
+  height = measure_height();
+  RECT r = {x, y, x + width, y + height};
+  return window_impl<restore_panel_c>::create(parent, r, L"",
+                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
+}
+
+void restore_panel_c::fit_width() { fit_panel_to_list(*this); }
+
+void restore_panel_c::make_button(bitmap_button_c& button, int id, int png) {
+  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!b || !button.subclass_window(b)) return;
+  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
+  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
+  button.background_colour = row_colour_;
+}
+
+void restore_panel_c::on_create() {
+  make_button(action_, action_id, png_action);
+  SetWindowTextW(action_.handle(), as_wide(get_text("btn_panel_restore")));
+  action_.font = font_bold_ct_9;
+  action_.text_colour = RGB(255, 255, 255);
+  make_button(menu_, menu_button_id, png_menu);
+  grey_pen_ = CreatePen(PS_SOLID, 1, RGB(191, 191, 191));
+  blue_pen_ = CreatePen(PS_SOLID, 1, RGB(162, 200, 243));
+  if (device_store* store = the_device_store()) image_list_ = static_cast<HIMAGELIST>(store->image_list.handle);
+  load_png_resource(nullptr, &strip_, png_strip);
+  selected_ = 0;
+}
+
+void restore_panel_c::on_size(int w, int h) {
+  row_point a = restore_action_button_place(w, h), m = restore_menu_button_place(w);
+  if (menu_.handle()) SetWindowPos(menu_.handle(), nullptr, m.x, m.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (action_.handle()) SetWindowPos(action_.handle(), nullptr, a.x, a.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void restore_panel_c::paint(HDC dc, const RECT& c) {
+  SetBkMode(dc, TRANSPARENT);
+  HBRUSH back = CreateSolidBrush(row_colour_);
+  FillRect(dc, &c, back);
+  DeleteObject(back);
+  HGDIOBJ old_pen = SelectObject(dc, blue_pen_);
+  MoveToEx(dc, 0, c.bottom - 1, nullptr);
+  LineTo(dc, c.right, c.bottom - 1);
+  if (!strip_.is_null()) strip_.draw(dc, 25, 0);
+  SelectObject(dc, grey_pen_);
+  MoveToEx(dc, c.right - 1, 0, nullptr);
+  LineTo(dc, c.right - 1, c.bottom);
+  SelectObject(dc, old_pen);
+  draw_content(dc, c);
+}
+
+void restore_panel_c::draw_content(HDC dc, const RECT& c) {
+  if (!record_ || record_->devices.empty()) return;
+  const backup_device& first = record_->devices[0];
+  if (image_list_) {
+    ImageList_SetBkColor(image_list_, row_colour_);
+    ImageList_Draw(image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)), dc, 8, 5, ILD_NORMAL);
+  }
+  HGDIOBJ old_font = SelectObject(dc, font_normal_9);
+  SetTextColor(dc, RGB(21, 80, 146));
+  text_out(dc, 40, 4, first.class_desc);
+
+  SelectObject(dc, font_normal_10);
+  SetTextColor(dc, RGB(234, 100, 11));
+  for (size_t i = 0; i < record_->devices.size(); ++i) {
+    RECT r = {restore_line_left, layout_.device_line_top(i), c.right - 20, 0};
+    r.bottom = r.top + layout_.line_height;
+    DrawTextW(dc, as_wide(record_->devices[i].desc), -1, &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+  }
+
+  SelectObject(dc, font_normal_9);
+  SetTextColor(dc, RGB(0, 0, 0));
+  const std::u16string installed_label = get_text("restore_installed"), backup_label = get_text("restore_backup");
+  const int installed_width = text_width(dc, installed_label);
+  int yy = layout_.installed_line_top();
+  text_out(dc, restore_line_left, yy, installed_label);
+  installed_value value = restore_installed_value(first, get_text("download_none"));
+  SetTextColor(dc, value.none ? RGB(233, 34, 35) : RGB(0, 0, 0));
+  text_out(dc, installed_value_x(installed_width), yy, value.text);
+
+  yy = layout_.backup_line_top();
+  SetTextColor(dc, RGB(0, 0, 0));
+  text_out(dc, restore_line_left, yy, backup_label);
+  text_out(dc, backup_value_x(installed_width, text_width(dc, backup_label)), yy, restore_backup_value(first));
+  SelectObject(dc, old_font);
+}
+
+HWND restore_panel_c::page() const {
+  HWND list = GetParent(handle());
+  return list ? GetParent(list) : nullptr;
+}
+
+std::u16string restore_panel_c::archive_path() const {
+  return path_join(app_settings.BackupPath, ansi_to_u16(record_ ? record_->file : ""));
+}
+
+void restore_panel_c::request_restore() {
+  // Sent, not posted: the record is the catalog's and a reload may replace it.
+  if (HWND p = page()) send_restore_backup(p, record_);
+}
+
+void restore_panel_c::delete_file() {
+  if (!seams_.show_message || seams_.show_message(GetActiveWindow(), 3, get_text("restore_delete_confirm")) == 2)
+    return;
+  const std::u16string path = archive_path();
+  bool deleted = DeleteFileW(as_wide(path)) != FALSE;
+  // A file still there keeps its row: it would come back at the next reload anyway.
+  if (!restore_row_goes(deleted, deleted || file_is_gone(path))) return;
+  if (HWND p = page()) post_row_removed(p, this);
+}
+
+void restore_panel_c::show_details() {
+  if (seams_.show_details) seams_.show_details(handle(), record_);
+}
+
+void restore_panel_c::on_menu_command(int id) {
+  switch (id) {
+    case cmd_restore:
+      request_restore();
+      break;
+    case cmd_delete_file:
+      delete_file();
+      break;
+    case cmd_open_location: {
+      std::u16string parameters = explorer_select_parameters(archive_path());
+      if (!parameters.empty() && seams_.open_explorer) seams_.open_explorer(handle(), parameters.c_str());
+      break;
+    }
+    case cmd_view_details:
+      show_details();
+      break;
+    default:
+      break;
+  }
+}
+
+void restore_panel_c::show_menu(POINT point) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  const struct {
+    int id;
+    const char* key;
+  } texts[] = {{cmd_delete_file, "menu_delete_file"},
+               {cmd_open_location, "menu_open_location"},
+               {cmd_restore, "btn_panel_restore"},
+               {cmd_view_details, "menu_view_details"}};
+  for (const auto& t : texts) ModifyMenuW(popup, t.id, MF_BYCOMMAND | MF_STRING, t.id, as_wide(get_text(t.key)));
+  ClientToScreen(handle(), &point);
+  int menu_x = clamp_to_monitor(point.x, point.y);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
+  DestroyMenu(menu);
+}
+
+void restore_panel_c::on_row_selected(WPARAM row) {
+  selected_ = row_of(row) == static_cast<panel_c*>(this);
+  COLORREF next = selected_ ? selected_colour : RGB(255, 255, 255);
+  if (next == row_colour_) return;
+  row_colour_ = next;
+  action_.background_colour = next;
+  menu_.background_colour = next;
+  RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool restore_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                             LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_CREATE:
+      on_create();
+      return true;
+    case WM_SIZE:
+      on_size(LOWORD(lparam), HIWORD(lparam));
+      return true;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) {
+        int saved = SaveDC(dc);
+        paint(dc, c);
+        RestoreDC(dc, saved);
+      });
+    case WM_COMMAND: {
+      int id = LOWORD(wparam);
+      if (id >= cmd_restore && id <= cmd_view_details) {
+        on_menu_command(id);
+        return true;
+      }
+      if (id == action_id) {
+        request_restore();
+        return true;
+      }
+      if (id == menu_button_id) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window, &p);
+        show_menu(p);
+        return true;
+      }
+      return false;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
+      return true;
+    case WM_LBUTTONDBLCLK:
+      show_details();
+      return true;
+    case WM_RBUTTONUP:
+      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
+      return true;
+    default:
+      break;
+  }
+  if (message == WM_APP_ROW_SELECTED) {
+    on_row_selected(wparam);
+    return true;
+  }
+  return false;
+}
