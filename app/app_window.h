@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "app/about_window.h"
 #include "app/command_line.h"
 #include "app/app_window_pages.h"
 #include "app/app_window_state.h"
@@ -77,8 +78,12 @@ class main_window_c : public window_impl<main_window_c>,
   // True when a quit left work running past the wait: what it uses must not be freed.
   bool work_left_running() const { return work_left_running_; }
   bool has_update_link() const { return update_link_ != nullptr; }
-  // The enabled window that this one is the owner of while it is disabled (the open dialog).
+  // The enabled window that this one is the owner of while it is disabled (the open dialog),
+  // also through a disabled owner between them (the about dialog over the mask).
   HWND open_dialog() const;
+  HWND mask_window() const { return mask_.handle(); }
+  // The window of a page.
+  HWND page_window(main_page page);
 
   sidebar_window_c sidebar;
   home_window_c home_page;
@@ -101,7 +106,6 @@ class main_window_c : public window_impl<main_window_c>,
   LRESULT on_version_result();
   LRESULT on_show_update_link();
   LRESULT on_tray(WPARAM wparam, LPARAM lparam);
-  LRESULT on_download_dir_changed();
   // The result pages take the scan's devices, in order.
   void fill_results();
   // The update page's groups, exclusions and rows anew, its list focused.
@@ -115,7 +119,6 @@ class main_window_c : public window_impl<main_window_c>,
   // A modal dialog of the program is open over this window (it is then disabled).
   bool modal_open() const;
   void bring_modal_to_front();
-  HWND page_window(main_page page);
   void place_page(HWND page, bool after_switch);
 
   // Caption buttons and links.
@@ -127,6 +130,7 @@ class main_window_c : public window_impl<main_window_c>,
   void on_update_link();
   void check_for_updates();
   void show_preferences();
+  void show_about();
   void open_published_link();
 
   // Work that a quit must stop: the scan's workers and the download transfers.
@@ -150,4 +154,6 @@ class main_window_c : public window_impl<main_window_c>,
   bool work_left_running_ = false;
   bool quitting_ = false;
   LPARAM tray_lparam_ = 0;
+  // Over the window while the about dialog runs; the last member window, gone first.
+  mask_window_c mask_;
 };

@@ -24,6 +24,19 @@ void begin_scan(int32_t& state, main_step& s) {
 
 }  // namespace
 
+void main_controller::end_scan(main_step& s) {
+  state = main_results;
+  s.page = page_of_mode(mode);
+  s.actions |= act_reset_scan_phase | act_fill_results | act_enable_nav | act_set_results_flag |
+               act_select_mode;
+}
+
+void main_controller::go_home(main_step& s) {
+  s.actions |= act_enable_nav;
+  if (state == main_scanning) state = main_overview;
+  s.page = main_page::home;
+}
+
 main_step main_controller::step(const input& in) {
   main_step s;
   switch (in.event) {
@@ -37,16 +50,21 @@ main_step main_controller::step(const input& in) {
       break;
 
     case main_event::scan_done:
-      state = main_results;
-      s.page = page_of_mode(mode);
-      s.actions |= act_reset_scan_phase | act_fill_results | act_enable_nav |
-                   act_set_results_flag | act_select_mode;
+      if (in.modal_open) {
+        pending_scan_done = true;
+        pending_show_home = false;
+        break;
+      }
+      end_scan(s);
       break;
 
     case main_event::show_home:
-      s.actions |= act_enable_nav;
-      if (state == main_scanning) state = main_overview;
-      s.page = main_page::home;
+      if (in.modal_open) {
+        pending_show_home = true;
+        pending_scan_done = false;
+        break;
+      }
+      go_home(s);
       break;
 
     case main_event::sidebar:
@@ -107,6 +125,13 @@ main_step main_controller::step(const input& in) {
 
     case main_event::modal_closed:
       if (in.modal_open) break;  // another dialog is still open
+      if (pending_scan_done) {
+        end_scan(s);  // its fill covers a rebuild that waited too
+      } else {
+        if (pending_show_home) go_home(s);
+        if (pending_update_rebuild && state == main_results) s.actions |= act_rebuild_update;
+      }
+      pending_scan_done = pending_show_home = pending_update_rebuild = false;
       if (pending_command >= 0) {
         s.actions |= act_run_menu_command;
         s.command = pending_command;
@@ -126,6 +151,17 @@ main_step main_controller::step(const input& in) {
       } else {
         s.actions |= in.work_running ? act_ask_quit | act_stop_work | act_destroy : act_destroy;
       }
+      break;
+
+    case main_event::download_dir_changed:
+    case main_event::exclusions_removed:
+      if (in.event == main_event::download_dir_changed) s.actions |= act_refresh_sessions;
+      // Only shown results follow; a scan's end fills the page anew anyway.
+      if (state != main_results) break;
+      if (in.modal_open)
+        pending_update_rebuild = true;
+      else
+        s.actions |= act_rebuild_update;
       break;
 
     case main_event::quit:

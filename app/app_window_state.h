@@ -21,6 +21,8 @@ enum class main_event {
   modal_closed,    // the last modal dialog over the main window closed
   close,           // WM_CLOSE or the close button, with CloseToTray
   quit,            // the Exit command, with whether work is running
+  download_dir_changed,  // WM_APP_DOWNLOAD_DIR_CHANGED
+  exclusions_removed,    // the preferences dialog took entries out of the exclusion list
 };
 
 // What the window does, in the order of the bits.
@@ -44,6 +46,8 @@ enum main_action : uint32_t {
   act_ask_quit = 1u << 15,            // ask "quit_confirm" first; a No ends the quit there
   act_stop_work = 1u << 16,           // cancel the running work and wait for it, bounded
   act_destroy = 1u << 17,             // apply_autorun, then DestroyWindow
+  act_refresh_sessions = 1u << 18,    // the download sessions follow the download folder
+  act_rebuild_update = 1u << 19,      // regroup, reload the exclusions, rebuild the update page
 };
 
 struct main_step {
@@ -58,9 +62,13 @@ class main_controller {
  public:
   int32_t state = main_overview;
   int32_t mode = 0;
-  // Requests that came while a modal dialog was open, carried out when it closes.
+  // Requests that came while a modal dialog was open, carried out when it closes. A scan's
+  // end is kept too: filling and showing pages under the dialog would take its focus.
   bool pending_scan = false;
   int32_t pending_command = -1;  // a menu command index, -1 none
+  bool pending_scan_done = false;
+  bool pending_show_home = false;
+  bool pending_update_rebuild = false;  // the update page is rebuilt when the dialog closes
 
   struct input {
     main_event event;
@@ -73,6 +81,10 @@ class main_controller {
 
   // Applies the event: changes state, mode and the pending requests, and says what to do.
   main_step step(const input& in);
+
+ private:
+  void end_scan(main_step& s);
+  void go_home(main_step& s);
 };
 
 // The page of a mode (0-3).

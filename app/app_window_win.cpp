@@ -129,7 +129,7 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
       result = on_activate(wparam);
       return true;
     case WM_APP_DOWNLOAD_DIR_CHANGED:
-      result = on_download_dir_changed();
+      run(event(main_event::download_dir_changed));
       return true;
     case WM_APP_QUEUE_BACKUP:
     case WM_APP_BACKUP_QUEUED:
@@ -215,6 +215,7 @@ LRESULT main_window_c::on_create() {
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), 0));
   install_icon(small_icon_);
+  mask_.create_mask(handle());  // after the pages
   SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
 
   if (app_settings.CheckVersion != 0) seams_.start_version_check(0, handle());
@@ -275,7 +276,6 @@ HWND main_window_c::page_window(main_page page) {
     case main_page::restore:
       return restore_page.handle();
     default:
-      // The result pages are not built yet: their results wait behind the home page.
       return home_page.handle();
   }
 }
@@ -303,11 +303,16 @@ struct owned_search {
 
 BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<owned_search*>(data);
-  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window) ||
-      !IsWindowEnabled(window))
-    return TRUE;
-  search->found = window;
-  return FALSE;
+  if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  // Owned by the window, directly or through disabled owners (a dialog over a dialog).
+  for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) {
+    if (owner == search->owner) {
+      search->found = window;
+      return FALSE;
+    }
+    if (IsWindowEnabled(owner)) break;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -354,6 +359,8 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_run_menu_command) on_menu_command(s.command);
   if (a & act_preferences) show_preferences();
   if (a & act_open_support) seams_.open_url(support_page_url().c_str(), self);
+  if (a & act_refresh_sessions) refresh_download_sessions();
+  if (a & act_rebuild_update) refill_download_page(false);
   if (a & act_hide_window) ShowWindow(self, SW_HIDE);
   if (a & act_destroy) {
     if (quitting_) return;
@@ -393,12 +400,6 @@ void main_window_c::refill_download_page(bool after_scan) {
   download_page.load_exclusions();
   download_page.rebuild(after_scan);
   if (download_page.rows_window()) SetFocus(download_page.rows_window());
-}
-
-LRESULT main_window_c::on_download_dir_changed() {
-  refresh_download_sessions();
-  if (controller_.state == main_results) refill_download_page(false);
-  return 0;
 }
 
 LRESULT main_window_c::on_show_home() {
@@ -450,7 +451,10 @@ void main_window_c::on_menu_command(int index) {
     case cmd_preferences:
       show_preferences();
       break;
-    default:  // about comes with its dialog
+    case cmd_about:
+      show_about();
+      break;
+    default:
       break;
   }
 }
@@ -462,6 +466,28 @@ void main_window_c::show_preferences() {
   preferences_report report;
   report.install_running = any_package_install_running;
   show_preferences_dialog(handle(), report);
+  // The update page holds the exclusions it read; a removed one must come back there before
+  // the page writes its list again.
+  if (report.exclusions_removed) run(event(main_event::exclusions_removed));
+}
+
+// The about dialog over a translucent mask on this window; the window is disabled meanwhile,
+// so that requests wait for the dialog as they do for any other.
+void main_window_c::show_about() {
+  HWND self = handle();
+  if (!IsWindowVisible(self)) ShowWindow(self, SW_SHOW);
+  EnableWindow(self, FALSE);
+  RECT r;
+  GetWindowRect(self, &r);
+  HWND owner = self;
+  if (mask_.handle()) {
+    SetWindowPos(mask_.handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    owner = mask_.handle();
+  }
+  show_about_dialog(owner);
+  EnableWindow(self, TRUE);
+  if (mask_.handle()) ShowWindow(mask_.handle(), SW_HIDE);
 }
 
 void main_window_c::check_for_updates() {

@@ -36,6 +36,7 @@ class restore_window_c : public window_impl<restore_window_c> {
   std::unique_ptr<restore_job> job_;
 
  public:
+  static const wchar_t* window_class_name() { return L"VantorilRestorePage"; }
   explicit restore_window_c(const restore_page_seams& seams = restore_page_seams());
   ~restore_window_c() override;
 

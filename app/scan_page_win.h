@@ -80,6 +80,7 @@ struct scan_page_seams {
 
 class scan_window_c : public window_impl<scan_window_c>, public ui_window_c<scan_window_c> {
  public:
+  static const wchar_t* window_class_name() { return L"VantorilScan"; }
   enum { scan_poll_timer = 1 };
 
   explicit scan_window_c(scan_page_seams seams = {});

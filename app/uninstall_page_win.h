@@ -62,6 +62,7 @@ class uninstall_panel_c : public window_impl<uninstall_panel_c>, public panel_c 
 
 class uninstall_window_c : public window_impl<uninstall_window_c> {
  public:
+  static const wchar_t* window_class_name() { return L"VantorilUninstallPage"; }
   uninstall_window_c();
   ~uninstall_window_c() override;
 

@@ -21,6 +21,8 @@ class hyperlink_base_c {
   bool navigate();
 
   COLORREF link_colour = RGB(0, 0, 255);
+  // How the text sits in the client area (DrawText flags).
+  UINT text_format = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;
   COLORREF visited_colour = RGB(128, 0, 128);
 
  protected:

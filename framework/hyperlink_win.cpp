@@ -40,8 +40,7 @@ void hyperlink_base_c::draw_link(HWND window, HDC dc) {
   const std::wstring& text = label_.empty() ? address_ : label_;
   RECT client;
   GetClientRect(window, &client);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
-            DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, text_format);
   if (GetFocus() == window) DrawFocusRect(dc, &client);
   RestoreDC(dc, saved);
 }

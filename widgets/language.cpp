@@ -286,3 +286,5 @@ std::u16string home_page_url() {
 }
 
 std::u16string support_page_url() { return home_page_url() + u"/support"; }
+
+std::u16string support_email() { return u"support@vantoril.com"; }

@@ -43,6 +43,8 @@ int current_language_index();
 // Addresses of the product's home and support pages for the current language.
 std::u16string home_page_url();
 std::u16string support_page_url();
+// The product's support e-mail address, the same in every language.
+std::u16string support_email();
 
 // The parts of one resource line, as the parser sees them.
 struct language_line {

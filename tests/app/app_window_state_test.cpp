@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using ev = main_event;
@@ -139,6 +141,138 @@ TEST(MainWindowState, RequestsUnderADialogRunWhenItCloses) {
   main_step direct = c.step(in(ev::menu_command, 5));
   EXPECT_EQ(direct.actions, act_run_menu_command);
   EXPECT_EQ(direct.command, 5);
+}
+
+// Navigation buttons by state: 2-5 set the mode; with results they switch pages, otherwise
+// they scan (or wait for the open dialog); nothing while a scan runs.
+TEST(MainWindowState, NavigationByState) {
+  const struct {
+    int32_t state;
+    int32_t button;
+    bool modal;
+    int32_t next_state;
+    int32_t mode;  // afterwards; the controller starts in mode 2
+    pg page;
+    uint32_t actions;
+    bool pending_scan;
+  } rows[] = {
+      {main_overview, 1, false, main_overview, 0, pg::home, act_none, false},
+      {main_overview, 2, false, main_scanning, 0, pg::scan, scan_start, false},
+      {main_overview, 3, false, main_scanning, 1, pg::scan, scan_start, false},
+      {main_overview, 4, false, main_scanning, 2, pg::scan, scan_start, false},
+      {main_overview, 5, false, main_scanning, 3, pg::scan, scan_start, false},
+      {main_overview, 5, true, main_overview, 3, pg::unchanged, act_none, true},
+      {main_overview, 6, false, main_overview, 2, pg::unchanged, act_preferences, false},
+      {main_overview, 7, false, main_overview, 2, pg::unchanged, act_open_support, false},
+      {main_scanning, 1, false, main_scanning, 2, pg::unchanged, act_none, false},
+      {main_scanning, 3, false, main_scanning, 2, pg::unchanged, act_none, false},
+      {main_scanning, 6, false, main_scanning, 2, pg::unchanged, act_none, false},
+      {main_results, 1, false, main_results, 0, pg::home, act_none, false},
+      {main_results, 2, false, main_results, 0, pg::download, act_none, false},
+      {main_results, 3, false, main_results, 1, pg::backup, act_none, false},
+      {main_results, 4, false, main_results, 2, pg::restore, act_none, false},
+      {main_results, 5, false, main_results, 3, pg::uninstall, act_none, false},
+      {main_results, 6, false, main_results, 2, pg::unchanged, act_preferences, false},
+      {main_results, 8, false, main_results, 2, pg::unchanged, act_none, false},
+  };
+  for (const auto& r : rows) {
+    main_controller c;
+    c.state = r.state;
+    c.mode = 2;
+    main_controller::input i = in(ev::sidebar, r.button);
+    i.modal_open = r.modal;
+    main_step s = c.step(i);
+    const std::string what = "state " + std::to_string(r.state) + " button " + std::to_string(r.button);
+    EXPECT_EQ(s.state, r.next_state) << what;
+    EXPECT_EQ(c.mode, r.mode) << what;
+    EXPECT_EQ(s.page, r.page) << what;
+    EXPECT_EQ(s.actions, r.actions) << what;
+    EXPECT_EQ(c.pending_scan, r.pending_scan) << what;
+  }
+}
+
+// A scan's end shows the mode's page after filling every result page.
+TEST(MainWindowState, ScanDoneByMode) {
+  const struct {
+    int32_t mode;
+    pg page;
+  } rows[] = {{0, pg::download}, {1, pg::backup}, {2, pg::restore}, {3, pg::uninstall}};
+  for (const auto& r : rows) {
+    main_controller c;
+    c.state = main_scanning;
+    c.mode = r.mode;
+    main_step s = c.step(in(ev::scan_done, 4));
+    EXPECT_EQ(s.state, main_results) << r.mode;
+    EXPECT_EQ(s.page, r.page) << r.mode;
+    EXPECT_EQ(s.actions, scan_end) << r.mode;
+  }
+}
+
+// A new download folder always moves the sessions; only shown results are rebuilt, and under
+// an open dialog the rebuild waits for it. An exclusion removed in the preferences does the
+// same without the sessions.
+TEST(MainWindowState, FolderChangeAndRemovedExclusionByState) {
+  const struct {
+    ev event;
+    int32_t state;
+    bool modal;
+    uint32_t now;
+    uint32_t on_close;  // when the dialog closes
+  } rows[] = {
+      {ev::download_dir_changed, main_overview, false, act_refresh_sessions, act_none},
+      {ev::download_dir_changed, main_scanning, false, act_refresh_sessions, act_none},
+      {ev::download_dir_changed, main_results, false, act_refresh_sessions | act_rebuild_update, act_none},
+      {ev::download_dir_changed, main_results, true, act_refresh_sessions, act_rebuild_update},
+      {ev::download_dir_changed, main_overview, true, act_refresh_sessions, act_none},
+      {ev::exclusions_removed, main_overview, false, act_none, act_none},
+      {ev::exclusions_removed, main_scanning, false, act_none, act_none},
+      {ev::exclusions_removed, main_results, false, act_rebuild_update, act_none},
+      {ev::exclusions_removed, main_results, true, act_none, act_rebuild_update},
+  };
+  for (const auto& r : rows) {
+    main_controller c;
+    c.state = r.state;
+    main_controller::input i = in(r.event);
+    i.modal_open = r.modal;
+    main_step s = c.step(i);
+    const std::string what = std::to_string(int(r.event)) + " state " + std::to_string(r.state) +
+                             (r.modal ? " under a dialog" : "");
+    EXPECT_EQ(s.actions, r.now) << what;
+    EXPECT_EQ(s.state, r.state) << what;
+    EXPECT_EQ(c.step(in(ev::modal_closed)).actions, r.on_close) << what;
+    EXPECT_EQ(c.step(in(ev::modal_closed)).actions, act_none) << what;
+  }
+}
+
+// A scan that ends while a dialog is open leaves the dialog alone: no page is filled or shown
+// until it closes, and then the end is handled once, with what else waited.
+TEST(MainWindowState, AScansEndUnderADialogWaitsForItToClose) {
+  main_controller c;
+  c.state = main_scanning;
+  c.mode = 1;
+  main_step under = c.step(modal(in(ev::scan_done, 3)));
+  EXPECT_EQ(under.actions, act_none);
+  EXPECT_EQ(under.page, pg::unchanged);
+  EXPECT_EQ(under.state, main_scanning);
+  // A folder change meanwhile adds nothing: the fill rebuilds the update page anyway.
+  EXPECT_EQ(c.step(modal(in(ev::download_dir_changed))).actions, act_refresh_sessions);
+  c.step(modal(in(ev::menu_command, 4)));
+  EXPECT_EQ(c.step(modal(in(ev::modal_closed))).actions, act_none);  // a second dialog still open
+  main_step closed = c.step(in(ev::modal_closed));
+  EXPECT_EQ(closed.state, main_results);
+  EXPECT_EQ(closed.page, pg::backup);
+  EXPECT_EQ(closed.actions, scan_end | act_run_menu_command);
+  EXPECT_EQ(closed.command, 4);
+  EXPECT_EQ(c.step(in(ev::modal_closed)).actions, act_none);
+
+  // A failed scan's way home waits the same way; the later end wins.
+  c.state = main_scanning;
+  c.step(modal(in(ev::scan_done)));
+  c.step(modal(in(ev::show_home)));
+  main_step home = c.step(in(ev::modal_closed));
+  EXPECT_EQ(home.page, pg::home);
+  EXPECT_EQ(home.actions, act_enable_nav);
+  EXPECT_EQ(home.state, main_overview);
 }
 
 TEST(MainWindowState, VersionLineTakesOnlyTheFirstTextPlace) {
