@@ -6,6 +6,7 @@
 
 #include "app/backup_page.h"
 #include "app/detail_window_win.h"
+#include "app/row_window_win.h"
 #include "base/wide.h"
 #include "engine/device_info.h"
 #include "engine/settings.h"
@@ -45,45 +46,19 @@ backup_panel_c::~backup_panel_c() {
 }
 
 int backup_panel_c::measure_height() {
-  HDC screen = GetDC(nullptr);
-  SIZE s = {0, 0};
-  HGDIOBJ old = SelectObject(screen, font_normal_9);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  line_height_title_ = s.cy;
-  SelectObject(screen, font_normal_10);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  line_height_lines_ = s.cy;
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  const row_text_heights h = measure_row_text_heights();
+  line_height_title_ = h.title;
+  line_height_lines_ = h.line;
   return backup_row_height(entry_ ? entry_->devices.size() : 0, line_height_lines_, line_height_title_);
 }
 
 bool backup_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
-  x = at_x;
-  y = at_y;
-  RECT list = {0, 0, 0, 0};
-  GetClientRect(parent, &list);
-  width = list.right;
-  height = measure_height();
-  RECT r = {x, y, x + width, y + height};
-  return window_impl<backup_panel_c>::create(parent, r, L"",
-                                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
-}
-
-void backup_panel_c::fit_panel() {
-  RECT list;
-  GetClientRect(GetParent(handle()), &list);
-  width = list.right;
-  MoveWindow(handle(), x, y, width, height, TRUE);
+  const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
+  return window_impl<backup_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
 }
 
 void backup_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!b || !button.subclass_window(b)) return;
-  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
-  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
-  button.background_colour = row_colour_;
+  make_row_button(handle(), button, id, png, row_colour_);
 }
 
 void backup_panel_c::on_create() {
@@ -207,20 +182,11 @@ void backup_panel_c::on_menu_command(int id) {
 }
 
 void backup_panel_c::show_menu(POINT point) {
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
-  if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
-  const struct {
-    int id;
-    const char* key;
-  } texts[] = {{cmd_backup, "btn_panel_backup"},
-               {cmd_open_location, "menu_open_location"},
-               {cmd_view_details, "menu_view_details"}};
-  for (const auto& t : texts) ModifyMenuW(popup, t.id, MF_BYCOMMAND | MF_STRING, t.id, as_wide(get_text(t.key)));
-  ClientToScreen(handle(), &point);
-  int menu_x = clamp_to_monitor(point.x, point.y);
-  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
-  DestroyMenu(menu);
+  popup_row_menu(handle(), menu_resource,
+                 {{cmd_backup, "btn_panel_backup"},
+                  {cmd_open_location, "menu_open_location"},
+                  {cmd_view_details, "menu_view_details"}},
+                 point);
 }
 
 bool backup_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -251,10 +217,7 @@ bool backup_panel_c::process_window_message(HWND window, UINT message, WPARAM wp
       } else if (id == check_id) {
         toggle_check();
       } else if (id == menu_button_id) {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(window, &p);
-        show_menu(p);
+        show_menu(cursor_in_client(window));
       } else if (id >= cmd_backup && id <= cmd_view_details) {
         on_menu_command(id);
       } else {

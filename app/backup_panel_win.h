@@ -10,6 +10,7 @@
 #include "framework/window.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/panel.h"
+#include "widgets/panel_list.h"
 
 class backup_panel_c : public window_impl<backup_panel_c>, public panel_c {
  public:
@@ -20,7 +21,7 @@ class backup_panel_c : public window_impl<backup_panel_c>, public panel_c {
   backup_panel_c(int32_t row_id, backup_entry* entry, bool checked);
   ~backup_panel_c() override;
 
-  void fit_width() override { fit_panel(); }
+  void fit_width() override { fit_panel_to_list(*this); }
   HWND__* get_hwnd() override { return handle(); }
   bool create(HWND__* parent, int32_t at_x, int32_t at_y) override;
 
@@ -42,7 +43,6 @@ class backup_panel_c : public window_impl<backup_panel_c>, public panel_c {
   HWND menu_button() const { return menu_.handle(); }
 
  private:
-  void fit_panel();
   int measure_height();
   void on_create();
   void layout(int width, int height);

@@ -8,6 +8,7 @@
 
 #include "app/detail_window_win.h"
 #include "app/download_panel.h"
+#include "app/row_window_win.h"
 #include "app/setup_progress_window_win.h"
 #include "base/text.h"
 #include "base/wide.h"
@@ -89,46 +90,20 @@ download_panel_c::~download_panel_c() {
 }
 
 int download_panel_c::measure_height() {
-  HDC screen = GetDC(nullptr);
-  SIZE s = {0, 0};
-  HGDIOBJ old = SelectObject(screen, font_normal_9);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  title_height_ = s.cy;
-  SelectObject(screen, font_normal_10);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  line_height_ = line_height_2_ = s.cy;
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  const row_text_heights h = measure_row_text_heights();
+  title_height_ = h.title;
+  line_height_ = line_height_2_ = h.line;
   int n = group_ ? int(group_->devices.size()) : 0;
   return line_height_2_ + n * (line_height_ + 6) + 2 * title_height_ + 30;
 }
 
 bool download_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
-  x = at_x;
-  y = at_y;
-  RECT list = {0, 0, 0, 0};
-  GetClientRect(parent, &list);
-  width = list.right;
-  height = measure_height();
-  RECT r = {x, y, x + width, y + height};
-  return window_impl<download_panel_c>::create(parent, r, L"",
-                                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
-}
-
-void download_panel_c::fit_panel() {
-  RECT list;
-  GetClientRect(GetParent(handle()), &list);
-  width = list.right;
-  MoveWindow(handle(), x, y, width, height, TRUE);
+  const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
+  return window_impl<download_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
 }
 
 void download_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!b || !button.subclass_window(b)) return;
-  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
-  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
-  button.background_colour = background_;
+  make_row_button(handle(), button, id, png, background_);
 }
 
 void download_panel_c::on_create() {
@@ -455,33 +430,27 @@ void download_panel_c::on_menu_command(int index) {
 }
 
 void download_panel_c::show_menu(POINT point) {
-  ClientToScreen(handle(), &point);
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
-  if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
-  int32_t s = session_ ? session_->status : download_none;
-  const char* action_key = action_text_key(s);
-  wchar_t action_text[32] = L"";
-  if (action_key) {
-    _snwprintf(action_text, 31, L"%s", as_wide(get_text(action_key)));
-    action_text[31] = 0;
-  }
-  ModifyMenuW(popup, cmd_action, MF_BYCOMMAND | MF_STRING, cmd_action, action_text);
-  ModifyMenuW(popup, cmd_exclude, MF_BYCOMMAND | MF_STRING, cmd_exclude, as_wide(get_text("menu_add_to_exclusion")));
-  ModifyMenuW(popup, cmd_view_details, MF_BYCOMMAND | MF_STRING, cmd_view_details,
-              as_wide(get_text("menu_view_details")));
-  ModifyMenuW(popup, cmd_delete_file, MF_BYCOMMAND | MF_STRING, cmd_delete_file,
-              as_wide(get_text("menu_delete_file")));
-  ModifyMenuW(popup, cmd_open_location, MF_BYCOMMAND | MF_STRING, cmd_open_location,
-              as_wide(get_text("menu_open_location")));
-  row_menu_state grays = download_menu_state(s, session_ && session_->is_running());
-  // A package without an MD5 sum has no key to be hidden by.
-  if (!is_exclusion_key(md5sum_.c_str())) grays.exclude_gray = true;
-  if (grays.exclude_gray) EnableMenuItem(popup, cmd_exclude, MF_BYCOMMAND | MF_GRAYED);
-  if (grays.delete_gray) EnableMenuItem(popup, cmd_delete_file, MF_BYCOMMAND | MF_GRAYED);
-  int menu_x = clamp_to_monitor(point.x, point.y);
-  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
-  DestroyMenu(menu);
+  const int32_t s = session_ ? session_->status : download_none;
+  popup_row_menu(handle(), menu_resource,
+                 {{cmd_exclude, "menu_add_to_exclusion"},
+                  {cmd_view_details, "menu_view_details"},
+                  {cmd_delete_file, "menu_delete_file"},
+                  {cmd_open_location, "menu_open_location"}},
+                 point, [&](HMENU popup) {
+                   // The action's text follows the download's state, cut to the menu's 31 characters.
+                   const char* action_key = action_text_key(s);
+                   wchar_t action_text[32] = L"";
+                   if (action_key) {
+                     _snwprintf(action_text, 31, L"%s", as_wide(get_text(action_key)));
+                     action_text[31] = 0;
+                   }
+                   ModifyMenuW(popup, cmd_action, MF_BYCOMMAND | MF_STRING, cmd_action, action_text);
+                   row_menu_state grays = download_menu_state(s, session_ && session_->is_running());
+                   // A package without an MD5 sum has no key to be hidden by.
+                   if (!is_exclusion_key(md5sum_.c_str())) grays.exclude_gray = true;
+                   if (grays.exclude_gray) EnableMenuItem(popup, cmd_exclude, MF_BYCOMMAND | MF_GRAYED);
+                   if (grays.delete_gray) EnableMenuItem(popup, cmd_delete_file, MF_BYCOMMAND | MF_GRAYED);
+                 });
 }
 
 bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -537,10 +506,7 @@ bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM 
         return true;
       }
       if (id == menu_button_id) {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(window, &p);
-        show_menu(p);
+        show_menu(cursor_in_client(window));
         return true;
       }
       return false;

@@ -16,6 +16,7 @@
 #include "widgets/bitmap_button.h"
 #include "widgets/paint_win.h"
 #include "widgets/panel.h"
+#include "widgets/panel_list.h"
 
 // What the row takes from outside; the defaults are the real ones.
 struct download_row_seams {
@@ -43,7 +44,7 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
   download_panel_c(int32_t row_group, driver_group* group, download_row_seams seams = {});
   ~download_panel_c() override;
 
-  void fit_width() override { fit_panel(); }
+  void fit_width() override { fit_panel_to_list(*this); }
   HWND__* get_hwnd() override { return handle(); }
   bool create(HWND__* parent, int32_t at_x, int32_t at_y) override;
 
@@ -64,7 +65,6 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
   HWND action_button() const { return action_.handle(); }
 
  private:
-  void fit_panel();
   int measure_height();
   void on_create();
   void layout(int width, int height);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/detail_window_win.h"
+#include "app/row_window_win.h"
 #include "widgets/panel_list.h"
 #include "base/path.h"
 #include "base/text.h"
@@ -65,40 +66,21 @@ restore_panel_c::~restore_panel_c() {
 }
 
 int restore_panel_c::measure_height() {
-  HDC screen = GetDC(nullptr);
-  SIZE s = {0, 0};
-  HGDIOBJ old = SelectObject(screen, font_normal_9);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  layout_.title_height = s.cy;
-  SelectObject(screen, font_normal_10);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  layout_.line_height = s.cy;
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  const row_text_heights h = measure_row_text_heights();
+  layout_.title_height = h.title;
+  layout_.line_height = h.line;
   return layout_.height();
 }
 
 bool restore_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
-  x = at_x;
-  y = at_y;
-  RECT list = {0, 0, 0, 0};
-  GetClientRect(parent, &list);
-  width = list.right;
-  height = measure_height();
-  RECT r = {x, y, x + width, y + height};
-  return window_impl<restore_panel_c>::create(parent, r, L"",
-                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
+  const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
+  return window_impl<restore_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
 }
 
 void restore_panel_c::fit_width() { fit_panel_to_list(*this); }
 
 void restore_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!b || !button.subclass_window(b)) return;
-  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
-  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
-  button.background_colour = row_colour_;
+  make_row_button(handle(), button, id, png, row_colour_);
 }
 
 void restore_panel_c::on_create() {
@@ -222,21 +204,12 @@ void restore_panel_c::on_menu_command(int id) {
 }
 
 void restore_panel_c::show_menu(POINT point) {
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
-  if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
-  const struct {
-    int id;
-    const char* key;
-  } texts[] = {{cmd_delete_file, "menu_delete_file"},
-               {cmd_open_location, "menu_open_location"},
-               {cmd_restore, "btn_panel_restore"},
-               {cmd_view_details, "menu_view_details"}};
-  for (const auto& t : texts) ModifyMenuW(popup, t.id, MF_BYCOMMAND | MF_STRING, t.id, as_wide(get_text(t.key)));
-  ClientToScreen(handle(), &point);
-  int menu_x = clamp_to_monitor(point.x, point.y);
-  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
-  DestroyMenu(menu);
+  popup_row_menu(handle(), menu_resource,
+                 {{cmd_delete_file, "menu_delete_file"},
+                  {cmd_open_location, "menu_open_location"},
+                  {cmd_restore, "btn_panel_restore"},
+                  {cmd_view_details, "menu_view_details"}},
+                 point);
 }
 
 void restore_panel_c::on_row_selected(WPARAM row) {
@@ -277,10 +250,7 @@ bool restore_panel_c::process_window_message(HWND window, UINT message, WPARAM w
         return true;
       }
       if (id == menu_button_id) {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(window, &p);
-        show_menu(p);
+        show_menu(cursor_in_client(window));
         return true;
       }
       return false;

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include "app/detail_window_win.h"
+#include "app/row_window_win.h"
 #include "app/uninstall_page.h"
 #include "app/uninstall_page_win.h"
 #include "base/text.h"
@@ -42,38 +43,19 @@ uninstall_panel_c::~uninstall_panel_c() {
 }
 
 int uninstall_panel_c::measure_height() {
-  HDC screen = GetDC(nullptr);
-  SIZE s = {0, 0};
-  HGDIOBJ old = SelectObject(screen, font_normal_9);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  title_height_ = s.cy;
-  SelectObject(screen, font_normal_10);
-  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
-  line_height_ = s.cy;
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  const row_text_heights h = measure_row_text_heights();
+  title_height_ = h.title;
+  line_height_ = h.line;
   return installed_row_height(entry_ ? int32_t(entry_->devices.size()) : 0, line_height_, title_height_);
 }
 
 bool uninstall_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
-  x = at_x;
-  y = at_y;
-  RECT list = {0, 0, 0, 0};
-  GetClientRect(parent, &list);
-  width = list.right;
-  height = measure_height();
-  RECT r = {x, y, x + width, y + height};
-  return window_impl<uninstall_panel_c>::create(parent, r, L"",
-                                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) != nullptr;
+  const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
+  return window_impl<uninstall_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
 }
 
 void uninstall_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, handle(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!b || !button.subclass_window(b)) return;
-  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
-  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
-  button.background_colour = background_;
+  make_row_button(handle(), button, id, png, background_);
 }
 
 void uninstall_panel_c::on_create() {
@@ -166,16 +148,8 @@ void uninstall_panel_c::request_remove() {
 void uninstall_panel_c::show_details() { show_backup_details(handle(), entry_); }
 
 void uninstall_panel_c::show_menu(POINT point) {
-  ClientToScreen(handle(), &point);
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menu_resource));
-  if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
-  ModifyMenuW(popup, cmd_remove, MF_BYCOMMAND | MF_STRING, cmd_remove, as_wide(get_text("btn_remove")));
-  ModifyMenuW(popup, cmd_view_details, MF_BYCOMMAND | MF_STRING, cmd_view_details,
-              as_wide(get_text("menu_view_details")));
-  int menu_x = clamp_to_monitor(point.x, point.y);
-  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, point.y, 0, handle(), nullptr);
-  DestroyMenu(menu);
+  popup_row_menu(handle(), menu_resource, {{cmd_remove, "btn_remove"}, {cmd_view_details, "menu_view_details"}},
+                 point);
 }
 
 bool uninstall_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -204,10 +178,7 @@ bool uninstall_panel_c::process_window_message(HWND window, UINT message, WPARAM
     case WM_COMMAND: {
       int id = LOWORD(wparam);
       if (id == menu_button_id) {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(window, &p);
-        show_menu(p);
+        show_menu(cursor_in_client(window));
         return true;
       }
       if (id == cmd_remove || id == remove_id) {

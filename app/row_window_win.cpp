@@ -1,0 +1,60 @@
+#include "app/row_window_win.h"
+
+#include "base/wide.h"
+#include "widgets/language.h"
+#include "widgets/paint_win.h"
+#include "widgets/ui_fonts.h"
+
+RECT place_row(panel_c& row, HWND list, int32_t at_x, int32_t at_y, int32_t height) {
+  RECT client = {0, 0, 0, 0};
+  GetClientRect(list, &client);
+  row.x = at_x;
+  row.y = at_y;
+  row.width = client.right;
+  row.height = height;
+  return {row.x, row.y, row.x + row.width, row.y + row.height};
+}
+
+void make_row_button(HWND row, bitmap_button_c& button, int id, int png, COLORREF background) {
+  HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 10, 10, row,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!b || !button.subclass_window(b)) return;
+  SetWindowLongW(b, GWL_STYLE, (GetWindowLongW(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_OWNERDRAW);
+  button.load_images(png, 0, bmpbtn_hover | bmpbtn_autosize);
+  button.background_colour = background;
+}
+
+row_text_heights measure_row_text_heights() {
+  row_text_heights h;
+  HDC screen = GetDC(nullptr);
+  SIZE s = {0, 0};
+  HGDIOBJ old = SelectObject(screen, font_normal_9);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  h.title = s.cy;
+  SelectObject(screen, font_normal_10);
+  GetTextExtentPoint32W(screen, L"ABCDEFG", 7, &s);
+  h.line = s.cy;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return h;
+}
+
+POINT cursor_in_client(HWND window) {
+  POINT p = {0, 0};
+  GetCursorPos(&p);
+  ScreenToClient(window, &p);
+  return p;
+}
+
+void popup_row_menu(HWND row, int resource, std::initializer_list<row_menu_text> texts, POINT client_point,
+                    const std::function<void(HMENU popup)>& adjust) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  for (const row_menu_text& t : texts) ModifyMenuW(popup, t.id, MF_BYCOMMAND | MF_STRING, t.id, as_wide(get_text(t.key)));
+  if (adjust) adjust(popup);
+  ClientToScreen(row, &client_point);
+  int menu_x = clamp_to_monitor(client_point.x, client_point.y);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, client_point.y, 0, row, nullptr);
+  DestroyMenu(menu);
+}

@@ -1,0 +1,38 @@
+// Windows only: what the result pages' row windows share: their place in the list, their
+// owner-drawn buttons, the height of their two text fonts and their menu at the click.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+
+#include "widgets/bitmap_button.h"
+#include "widgets/panel.h"
+
+constexpr DWORD row_window_style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+// The row at (x, y) across the list's client width, `height` high; returns its rectangle.
+RECT place_row(panel_c& row, HWND list, int32_t at_x, int32_t at_y, int32_t height);
+
+// A BUTTON child of `row` with `id`, drawn by `button` from picture `png` on `background`.
+void make_row_button(HWND row, bitmap_button_c& button, int id, int png, COLORREF background);
+
+// The height of a line of text in the title font and in the device-line font.
+struct row_text_heights {
+  int title = 0;
+  int line = 0;
+};
+row_text_heights measure_row_text_heights();
+
+// The cursor in `window`'s client co-ordinates (the menu button's click).
+POINT cursor_in_client(HWND window);
+
+// The row's menu `resource` with its items named in the user's language, popped up at
+// `client_point` of `row`; `adjust` may rename or grey items before it shows.
+struct row_menu_text {
+  int id;
+  const char* key;
+};
+void popup_row_menu(HWND row, int resource, std::initializer_list<row_menu_text> texts, POINT client_point,
+                    const std::function<void(HMENU popup)>& adjust = nullptr);
