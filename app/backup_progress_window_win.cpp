@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/backup_page.h"
+#include "app/wait_dialog_win.h"
 #include "base/wide.h"
 #include "engine/thread.h"
 #include "widgets/images.h"
@@ -45,16 +46,13 @@ bool backup_progress_window_c::process_window_message(HWND window, UINT message,
   }
 }
 
-void backup_progress_window_c::on_init(HWND window) {
+void backup_progress_window_c::on_init(HWND) {
   auto* cancel = new ui_button_c<backup_progress_window_c>;
   cancel->create(this, cancel_png, 152, 155, get_text("btn_cancel"), 3);
   cancel->set_text_style(font_normal_10, RGB(0, 0, 0), 0);
   cancel->bind_click(&backup_progress_window_c::on_cancel);
   add_item(cancel);
-  MoveWindow(window, 0, 0, 400, 200, FALSE);
-  SetWindowTextW(window, as_wide(title_));
-  centre_window();
-  SetTimer(window, poll_timer, poll_ms, nullptr);
+  open_wait_dialog(*this, title_, poll_timer, poll_ms);
 }
 
 void backup_progress_window_c::on_timer() {
@@ -64,22 +62,15 @@ void backup_progress_window_c::on_timer() {
   const bool ended = has_thread && thread_has_ended(task_->thread());
   backup_tick t = backup_dialog_tick(has_thread, ended, task_->is_running(), task_->result());
   if (t == backup_tick::wait) return;
-  // The task keeps its handle: closing it anywhere else would close it twice.
-  task_->close_thread_handle();
-  KillTimer(handle(), poll_timer);
-  end_dialog(t == backup_tick::end_failed ? 1 : 0);
+  close_wait_dialog(*this, task_, poll_timer, t == backup_tick::end_failed ? 1 : 0);
 }
 
 void backup_progress_window_c::on_cancel() {
   if (job_) job_->cancel = 1;
   // The worker looks at the flag between files; the dialog stays until it has stopped, so
   // that no half-written archive outlives it.
-  if (task_ && task_->thread()) {
-    wait_for_thread(task_->thread());
-    task_->close_thread_handle();
-  }
-  KillTimer(handle(), poll_timer);
-  end_dialog(2);
+  if (task_ && task_->thread()) wait_for_thread(task_->thread());
+  close_wait_dialog(*this, task_, poll_timer, 2);
 }
 
 void backup_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {

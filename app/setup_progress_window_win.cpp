@@ -1,5 +1,7 @@
 #include "app/setup_progress_window_win.h"
 
+#include "app/wait_dialog_win.h"
+
 #include "base/wide.h"
 #include "engine/thread.h"
 #include "widgets/images.h"
@@ -43,21 +45,15 @@ bool setup_progress_window_c::process_window_message(HWND window, UINT message, 
   }
 }
 
-void setup_progress_window_c::on_init(HWND window) {
-  MoveWindow(window, 0, 0, 400, 200, FALSE);
-  SetWindowTextW(window, as_wide(caption_));
-  centre_window();
-  SetTimer(window, poll_timer, 10, nullptr);
+void setup_progress_window_c::on_init(HWND) {
+  open_wait_dialog(*this, caption_, poll_timer, 10);
 }
 
 void setup_progress_window_c::on_timer() {
   bar_.offset += bar_.step;
   RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
   if (!task_ || !task_->thread() || !thread_has_ended(task_->thread())) return;
-  // The task keeps its handle; closing it anywhere else would close it twice.
-  task_->close_thread_handle();
-  KillTimer(handle(), poll_timer);
-  end_dialog(task_->result() < 0 ? 1 : 0);
+  close_wait_dialog(*this, task_, poll_timer, task_->result() < 0 ? 1 : 0);
 }
 
 void setup_progress_window_c::draw_background_and_bar(HDC dc, const RECT& r) {
