@@ -87,18 +87,7 @@ void backup_panel_c::layout(int w, int h) {
 }
 
 void backup_panel_c::paint(HDC dc, const RECT& c) {
-  SetBkMode(dc, TRANSPARENT);
-  HBRUSH back = CreateSolidBrush(row_colour_);
-  FillRect(dc, &c, back);
-  DeleteObject(back);
-  HGDIOBJ old_pen = SelectObject(dc, blue_pen_);
-  MoveToEx(dc, 0, c.bottom - 1, nullptr);
-  LineTo(dc, c.right, c.bottom - 1);
-  if (!strip_.is_null()) strip_.draw(dc, 25, 0);
-  SelectObject(dc, grey_pen_);
-  MoveToEx(dc, c.right - 1, 0, nullptr);
-  LineTo(dc, c.right - 1, c.bottom);
-  SelectObject(dc, old_pen);
+  paint_row_frame(dc, c, row_colour_, blue_pen_, grey_pen_, strip_);
   if (!entry_ || entry_->devices.empty()) return;
   const device_info& first = *entry_->devices[0];
   if (image_list_) {

@@ -145,18 +145,7 @@ void download_panel_c::layout(int w, int h) {
 }
 
 void download_panel_c::paint(HDC dc, const RECT& c) {
-  SetBkMode(dc, TRANSPARENT);
-  HBRUSH back = CreateSolidBrush(background_);
-  FillRect(dc, &c, back);
-  DeleteObject(back);
-  HGDIOBJ old_pen = SelectObject(dc, bottom_pen_);
-  MoveToEx(dc, 0, c.bottom - 1, nullptr);
-  LineTo(dc, c.right, c.bottom - 1);
-  if (!strip_.is_null()) strip_.draw(dc, 25, 0);
-  SelectObject(dc, edge_pen_);
-  MoveToEx(dc, c.right - 1, 0, nullptr);
-  LineTo(dc, c.right - 1, c.bottom);
-  SelectObject(dc, old_pen);
+  paint_row_frame(dc, c, background_, bottom_pen_, edge_pen_, strip_);
   if (!group_ || group_->devices.empty()) return;
   const device_info& first = *group_->devices[0];
   if (class_images_) {

@@ -39,6 +39,22 @@ row_text_heights measure_row_text_heights() {
   return h;
 }
 
+void paint_row_frame(HDC dc, const RECT& c, COLORREF background, HPEN bottom_pen, HPEN edge_pen,
+                     const image_c& strip) {
+  SetBkMode(dc, TRANSPARENT);
+  HBRUSH back = CreateSolidBrush(background);
+  FillRect(dc, &c, back);
+  DeleteObject(back);
+  HGDIOBJ old_pen = SelectObject(dc, bottom_pen);
+  MoveToEx(dc, 0, c.bottom - 1, nullptr);
+  LineTo(dc, c.right, c.bottom - 1);
+  if (!strip.is_null()) strip.draw(dc, 25, 0);
+  SelectObject(dc, edge_pen);
+  MoveToEx(dc, c.right - 1, 0, nullptr);
+  LineTo(dc, c.right - 1, c.bottom);
+  SelectObject(dc, old_pen);
+}
+
 POINT cursor_in_client(HWND window) {
   POINT p = {0, 0};
   GetCursorPos(&p);

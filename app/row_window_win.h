@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 
+#include "framework/image.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/panel.h"
 
@@ -24,6 +25,11 @@ struct row_text_heights {
   int line = 0;
 };
 row_text_heights measure_row_text_heights();
+
+// The row's frame under its content: the background, the blue line at the bottom, the strip
+// behind the title and the grey line at the right edge. Leaves the text background clear.
+void paint_row_frame(HDC dc, const RECT& client, COLORREF background, HPEN bottom_pen, HPEN edge_pen,
+                     const image_c& strip);
 
 // The cursor in `window`'s client co-ordinates (the menu button's click).
 POINT cursor_in_client(HWND window);
