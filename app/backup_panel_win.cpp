@@ -22,16 +22,6 @@ namespace {
 constexpr int png_unchecked = 171, png_checked = 172, png_action = 173, png_strip = 177, png_menu = 200;
 const COLORREF selected_colour = RGB(240, 243, 249);
 
-void text_out(HDC dc, int x, int y, const std::u16string& text) {
-  TextOutW(dc, x, y, as_wide(text), int(text.size()));
-}
-
-int text_width(HDC dc, const std::u16string& text) {
-  SIZE s = {0, 0};
-  GetTextExtentPoint32W(dc, as_wide(text), int(text.size()), &s);
-  return s.cx;
-}
-
 }  // namespace
 
 backup_panel_c::backup_panel_c(int32_t row_id, backup_entry* entry, bool checked) : entry_(entry) {
@@ -90,13 +80,8 @@ void backup_panel_c::paint(HDC dc, const RECT& c) {
   paint_row_frame(dc, c, row_colour_, blue_pen_, grey_pen_, strip_);
   if (!entry_ || entry_->devices.empty()) return;
   const device_info& first = *entry_->devices[0];
-  if (image_list_) {
-    ImageList_SetBkColor(image_list_, row_colour_);
-    ImageList_Draw(image_list_, image_index_, dc, 8, 5, ILD_NORMAL);
-  }
-  SelectObject(dc, font_normal_9);
-  SetTextColor(dc, RGB(21, 80, 146));
-  if (first.device_class) text_out(dc, 40, 4, first.device_class->description);
+  paint_row_class(dc, image_list_, image_index_, row_colour_,
+                  first.device_class ? first.device_class->description : u"");
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
@@ -113,11 +98,11 @@ void backup_panel_c::paint(HDC dc, const RECT& c) {
   SelectObject(dc, font_normal_9);
   SetTextColor(dc, RGB(0, 0, 0));
   std::u16string date = get_text("backup_driver_date");
-  text_out(dc, 30, yy, date);
-  text_out(dc, 30 + text_width(dc, date), yy, first.DriverDate);
+  row_text_out(dc, 30, yy, date);
+  row_text_out(dc, 30 + row_text_width(dc, date), yy, first.DriverDate);
   std::u16string version = get_text("backup_driver_version");
-  text_out(dc, 220, yy, version);
-  text_out(dc, 220 + text_width(dc, version), yy, first.DriverVersion);
+  row_text_out(dc, 220, yy, version);
+  row_text_out(dc, 220 + row_text_width(dc, version), yy, first.DriverVersion);
 }
 
 HWND backup_panel_c::page() const {

@@ -61,10 +61,6 @@ SIZE text_size(HDC dc, const std::u16string& text) {
   return s;
 }
 
-void text_out(HDC dc, int x, int y, const std::u16string& text) {
-  TextOutW(dc, x, y, as_wide(text), int(text.size()));
-}
-
 }  // namespace
 
 download_row_seams::download_row_seams()
@@ -148,13 +144,8 @@ void download_panel_c::paint(HDC dc, const RECT& c) {
   paint_row_frame(dc, c, background_, bottom_pen_, edge_pen_, strip_);
   if (!group_ || group_->devices.empty()) return;
   const device_info& first = *group_->devices[0];
-  if (class_images_) {
-    ImageList_SetBkColor(class_images_, background_);
-    ImageList_Draw(class_images_, class_image_index_, dc, 8, 5, ILD_NORMAL);
-  }
-  SelectObject(dc, font_normal_9);
-  SetTextColor(dc, RGB(21, 80, 146));
-  if (first.device_class) text_out(dc, 40, 4, first.device_class->description);
+  paint_row_class(dc, class_images_, class_image_index_, background_,
+                  first.device_class ? first.device_class->description : u"");
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
@@ -171,26 +162,26 @@ void download_panel_c::paint(HDC dc, const RECT& c) {
   SelectObject(dc, font_normal_9);
   SetTextColor(dc, RGB(0, 0, 0));
   std::u16string installed = get_text("download_installed");
-  text_out(dc, 30, yy, installed);
+  row_text_out(dc, 30, yy, installed);
   int xx = 30 + text_size(dc, installed).cx;
   row_dates dates = download_row_dates(*group_);
   if (group_->unmatched) {
     SetTextColor(dc, RGB(233, 34, 35));
-    text_out(dc, xx, yy, get_text("download_none"));
+    row_text_out(dc, xx, yy, get_text("download_none"));
     xx += text_size(dc, u"0000-00-00").cx;
   } else {
     SetTextColor(dc, RGB(119, 119, 119));
-    text_out(dc, xx, yy, dates.installed);
+    row_text_out(dc, xx, yy, dates.installed);
     xx += text_size(dc, dates.installed).cx;
   }
   if (group_->unmatched || !group_->up_to_date) {
     xx += text_size(dc, u"        ").cx;
     SetTextColor(dc, RGB(0, 0, 0));
     std::u16string available = get_text("download_available");
-    text_out(dc, xx, yy, available);
+    row_text_out(dc, xx, yy, available);
     xx += text_size(dc, available).cx;
     SetTextColor(dc, RGB(26, 114, 24));
-    text_out(dc, xx, yy, dates.available);
+    row_text_out(dc, xx, yy, dates.available);
   }
 
   int y2 = yy + title_height_ + 9;
@@ -198,7 +189,7 @@ void download_panel_c::paint(HDC dc, const RECT& c) {
   SetTextColor(dc, RGB(21, 80, 146));
   if (group_->candidate && group_->candidate->sign == 0) {
     if (!whql_.is_null()) whql_.draw(dc, 30, y2);
-    text_out(dc, 52, y2, u"WHQL");
+    row_text_out(dc, 52, y2, u"WHQL");
   }
   progress_.draw(dc, c.right - 430, c.bottom - 24, c.right - 293, c.bottom - 8);
   SelectObject(dc, font_normal_8);
@@ -218,7 +209,7 @@ void download_panel_c::paint(HDC dc, const RECT& c) {
       status = get_text(key);
     }
   }
-  text_out(dc, c.right - 272, y2, status);
+  row_text_out(dc, c.right - 272, y2, status);
 }
 
 void download_panel_c::update_action_text() {

@@ -31,16 +31,6 @@ void real_open_explorer(HWND owner, const char16_t* parameters) {
   ShellExecuteW(owner, nullptr, L"explorer.exe", as_wide(parameters), nullptr, SW_SHOW);
 }
 
-int text_width(HDC dc, const std::u16string& text) {
-  SIZE s = {0, 0};
-  GetTextExtentPoint32W(dc, as_wide(text), int(text.size()), &s);
-  return s.cx;
-}
-
-void text_out(HDC dc, int x, int y, const std::u16string& text) {
-  TextOutW(dc, x, y, as_wide(text), int(text.size()));
-}
-
 // Gone, not merely unreadable: only then may its row go.
 bool file_is_gone(const std::u16string& path) {
   if (GetFileAttributesW(as_wide(path)) != INVALID_FILE_ATTRIBUTES) return false;
@@ -110,13 +100,8 @@ void restore_panel_c::paint(HDC dc, const RECT& c) {
 void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   if (!record_ || record_->devices.empty()) return;
   const backup_device& first = record_->devices[0];
-  if (image_list_) {
-    ImageList_SetBkColor(image_list_, row_colour_);
-    ImageList_Draw(image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)), dc, 8, 5, ILD_NORMAL);
-  }
-  HGDIOBJ old_font = SelectObject(dc, font_normal_9);
-  SetTextColor(dc, RGB(21, 80, 146));
-  text_out(dc, 40, 4, first.class_desc);
+  HGDIOBJ old_font = paint_row_class(dc, image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)),
+                                     row_colour_, first.class_desc);
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
@@ -129,17 +114,17 @@ void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   SelectObject(dc, font_normal_9);
   SetTextColor(dc, RGB(0, 0, 0));
   const std::u16string installed_label = get_text("restore_installed"), backup_label = get_text("restore_backup");
-  const int installed_width = text_width(dc, installed_label);
+  const int installed_width = row_text_width(dc, installed_label);
   int yy = layout_.installed_line_top();
-  text_out(dc, restore_line_left, yy, installed_label);
+  row_text_out(dc, restore_line_left, yy, installed_label);
   installed_value value = restore_installed_value(first, get_text("download_none"));
   SetTextColor(dc, value.none ? RGB(233, 34, 35) : RGB(0, 0, 0));
-  text_out(dc, installed_value_x(installed_width), yy, value.text);
+  row_text_out(dc, installed_value_x(installed_width), yy, value.text);
 
   yy = layout_.backup_line_top();
   SetTextColor(dc, RGB(0, 0, 0));
-  text_out(dc, restore_line_left, yy, backup_label);
-  text_out(dc, backup_value_x(installed_width, text_width(dc, backup_label)), yy, restore_backup_value(first));
+  row_text_out(dc, restore_line_left, yy, backup_label);
+  row_text_out(dc, backup_value_x(installed_width, row_text_width(dc, backup_label)), yy, restore_backup_value(first));
   SelectObject(dc, old_font);
 }
 

@@ -74,3 +74,25 @@ void popup_row_menu(HWND row, int resource, std::initializer_list<row_menu_text>
   TrackPopupMenu(popup, TPM_RIGHTBUTTON, menu_x, client_point.y, 0, row, nullptr);
   DestroyMenu(menu);
 }
+
+void row_text_out(HDC dc, int x, int y, std::u16string_view text) {
+  TextOutW(dc, x, y, as_wide(text.data()), int(text.size()));
+}
+
+int row_text_width(HDC dc, std::u16string_view text) {
+  SIZE s = {0, 0};
+  GetTextExtentPoint32W(dc, as_wide(text.data()), int(text.size()), &s);
+  return s.cx;
+}
+
+HGDIOBJ paint_row_class(HDC dc, HIMAGELIST images, int image_index, COLORREF background,
+                        std::u16string_view class_description) {
+  if (images) {
+    ImageList_SetBkColor(images, background);
+    ImageList_Draw(images, image_index, dc, 8, 5, ILD_NORMAL);
+  }
+  HGDIOBJ before = SelectObject(dc, font_normal_9);
+  SetTextColor(dc, RGB(21, 80, 146));
+  row_text_out(dc, 40, 4, class_description);
+  return before;
+}

@@ -2,7 +2,10 @@
 // owner-drawn buttons, the height of their two text fonts and their menu at the click.
 #pragma once
 
+#include <string_view>
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <initializer_list>
@@ -30,6 +33,15 @@ row_text_heights measure_row_text_heights();
 // behind the title and the grey line at the right edge. Leaves the text background clear.
 void paint_row_frame(HDC dc, const RECT& client, COLORREF background, HPEN bottom_pen, HPEN edge_pen,
                      const image_c& strip);
+
+// One line of row text at (x, y) in the selected font, and its width.
+void row_text_out(HDC dc, int x, int y, std::u16string_view text);
+int row_text_width(HDC dc, std::u16string_view text);
+
+// The row's first line: the device class's picture at (8, 5) on the row's background and the
+// class description at (40, 4) in the title font and colour; the font selected before.
+HGDIOBJ paint_row_class(HDC dc, HIMAGELIST images, int image_index, COLORREF background,
+                        std::u16string_view class_description);
 
 // The cursor in `window`'s client co-ordinates (the menu button's click).
 POINT cursor_in_client(HWND window);

@@ -20,16 +20,6 @@ namespace {
 constexpr int png_remove = 173, png_strip = 177, png_menu = 200;
 const COLORREF selected_background = RGB(240, 243, 249);
 
-int text_width(HDC dc, const char16_t* text) {
-  SIZE s = {0, 0};
-  GetTextExtentPoint32W(dc, as_wide(text), int(u16_length(text)), &s);
-  return s.cx;
-}
-
-void text_out(HDC dc, int x, int y, const char16_t* text) {
-  TextOutW(dc, x, y, as_wide(text), int(u16_length(text)));
-}
-
 }  // namespace
 
 uninstall_panel_c::uninstall_panel_c(int32_t row_group, const backup_entry* entry) : entry_(entry) {
@@ -86,13 +76,8 @@ void uninstall_panel_c::paint(HDC dc, const RECT& c) {
   paint_row_frame(dc, c, background_, bottom_pen_, edge_pen_, strip_);
   if (entry_ && !entry_->devices.empty() && entry_->devices[0]) {
     const device_info& first = *entry_->devices[0];
-    if (class_images_) {
-      ImageList_SetBkColor(class_images_, background_);
-      ImageList_Draw(class_images_, class_image_index_, dc, 8, 5, ILD_NORMAL);
-    }
-    SelectObject(dc, font_normal_9);
-    SetTextColor(dc, RGB(21, 80, 146));
-    if (first.device_class) text_out(dc, 40, 4, first.device_class->description);
+    paint_row_class(dc, class_images_, class_image_index_, background_,
+                    first.device_class ? first.device_class->description : u"");
 
     SelectObject(dc, font_normal_10);
     SetTextColor(dc, RGB(234, 100, 11));
@@ -110,11 +95,11 @@ void uninstall_panel_c::paint(HDC dc, const RECT& c) {
     SelectObject(dc, font_normal_9);
     SetTextColor(dc, RGB(0, 0, 0));
     const char16_t* date = get_text("backup_driver_date");
-    text_out(dc, 30, yy, date);
-    text_out(dc, 30 + text_width(dc, date), yy, first.DriverDate);
+    row_text_out(dc, 30, yy, date);
+    row_text_out(dc, 30 + row_text_width(dc, date), yy, first.DriverDate);
     const char16_t* version = get_text("backup_driver_version");
-    text_out(dc, 220, yy, version);
-    text_out(dc, 220 + text_width(dc, version), yy, first.DriverVersion);
+    row_text_out(dc, 220, yy, version);
+    row_text_out(dc, 220 + row_text_width(dc, version), yy, first.DriverVersion);
   }
   RestoreDC(dc, saved);
 }
