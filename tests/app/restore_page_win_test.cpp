@@ -26,6 +26,7 @@
 #include "tests/engine/serial/standins.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/test_support.h"
+#include "tests/support/windows_system.h"
 #include "widgets/app_messages.h"
 #include "widgets/panel_list.h"
 
@@ -259,8 +260,9 @@ TEST_F(RestorePageWindow, RestoreExtractsThenInstallsUnderTheWaitDialog) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[0].command_line,
             u"extract.exe x \"" + backup + u"\\Fake-Camera-2.3.4.5.zip\" -aos -o\"" + folder + u"\" -r -y");
-  EXPECT_EQ(starts[1].program, u"DPInst64.exe");
-  EXPECT_EQ(starts[1].command_line, u"\"DPInst64.exe\" /F /PATH \"" + folder + u"\"");
+  const std::u16string installer = installer_for_this_windows();
+  EXPECT_EQ(starts[1].program, installer);
+  EXPECT_EQ(starts[1].command_line, u"\"" + installer + u"\" /F /PATH \"" + folder + u"\"");
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "Fake-Camera-2.3.4.5.inf"));
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "sub" / "driver.sys"));
   EXPECT_TRUE(questions.empty());  // no message about the outcome

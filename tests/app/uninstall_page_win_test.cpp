@@ -15,6 +15,7 @@
 #include "engine/thread.h"
 #include "tests/engine/backup_fixture.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/windows_system.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
 #include "widgets/ui_fonts.h"
@@ -155,11 +156,7 @@ class UninstallPageWin : public ::testing::Test {
   static std::string expected_line(const char* inf) {
     wchar_t windows[MAX_PATH];
     ExpandEnvironmentStringsW(L"%SYSTEMROOT%", windows, MAX_PATH);
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    std::u16string installer = installer_name(info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL, wow64);
+    std::u16string installer = installer_for_this_windows();
     return u16_to_utf8(installer) + " /U \"" + u16_to_utf8(as_u16(windows)) + "\\inf\\" + inf + "\"";
   }
 

@@ -16,8 +16,10 @@
 #include "base/wide.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/program_settings_win.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
+#include "tests/support/windows_system.h"
 
 namespace fs = std::filesystem;
 
@@ -158,6 +160,7 @@ TEST(UninstallProcess, RemoveOnXpLogsTheInstallersUninstallOnceAndTellsOverTheMa
   stand_in_service service;
   ASSERT_TRUE(service.running());
   service.use_for_endpoints();
+  not_a_first_run installed;
   set_dword(L"CheckVersion", 0);
   set_dword(L"CloseToTray", 0);
 
@@ -250,7 +253,7 @@ TEST(UninstallProcess, RemoveOnXpLogsTheInstallersUninstallOnceAndTellsOverTheMa
   for (const std::string& l : lines)
     if (l.rfind("DPInst", 0) == 0) installer.push_back(l);
   ASSERT_EQ(installer.size(), 1u);
-  const std::string expected_program = sizeof(void*) == 8 ? "DPInst64.exe" : "DPInst32.exe";
+  const std::string expected_program = u16_to_utf8(installer_for_this_windows());
   EXPECT_EQ(installer[0].rfind(expected_program + "\t" + expected_program + " /U \"", 0), 0u) << installer[0];
   std::string inf_path = u16_to_utf8(as_u16((windows_folder() / "inf").wstring().c_str()));
   EXPECT_TRUE(installer[0].find(inf_path + "\\oem7b01.inf\"") != std::string::npos ||

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/support/program_settings_win.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
 
@@ -117,6 +118,7 @@ class VantorilProcess : public ::testing::Test {
     }
   }
   static constexpr DWORD zero = 0;
+  not_a_first_run installed_;
   stand_in_service service_;
 };
 

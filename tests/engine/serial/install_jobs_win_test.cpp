@@ -8,6 +8,7 @@
 #include "engine/worker_task.h"
 #include "tests/engine/serial/standins.h"
 #include "tests/engine/serial/zip_fixture.h"
+#include "tests/support/windows_system.h"
 
 namespace fs = std::filesystem;
 
@@ -47,11 +48,7 @@ class InstallJobs : public ::testing::Test {
   }
   void TearDown() override { set_job_bindings(saved_); }
 
-  std::u16string installer() const {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL ? u"DPInst32.exe" : u"DPInst64.exe";
-  }
+  std::u16string installer() const { return installer_for_this_windows(); }
   static std::vector<std::u16string> lines_of(const std::vector<standin_start>& s, const char16_t* program) {
     std::vector<std::u16string> out;
     for (auto& x : s)
