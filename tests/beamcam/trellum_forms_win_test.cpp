@@ -354,20 +354,9 @@ TEST_F(MainForm, ClosingWhileFramesArriveStopsAndEndsTheLoop) {
   });
   gui::pump_for(300);
   PostMessageW(window, WM_CLOSE, 0, 0);
-  MSG m;
-  bool quit = false;
-  DWORD start = GetTickCount();
-  while (!quit && GetTickCount() - start < 3000) {
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) {
-        quit = true;
-        EXPECT_EQ(m.wParam, 0u);
-        break;
-      }
-      DispatchMessageW(&m);
-    }
-    Sleep(1);
-  }
+  WPARAM code = 1;
+  const bool quit = gui::pump_until_quit(3000, &code);
+  EXPECT_EQ(code, 0u);
   stop = true;
   capture.join();
   EXPECT_TRUE(quit);

@@ -20,6 +20,12 @@ bool pump_until(const std::function<bool()>& done, DWORD ms = 5000);
 void pump_for(DWORD ms);
 // Removes a WM_QUIT left in this thread's queue (a window that posted it on destruction).
 void drop_quit_message();
+// Dispatches this thread's messages until a WM_QUIT arrives (true, its code in `code`) or `ms`
+// have passed (false).
+bool pump_until_quit(DWORD ms, WPARAM* code = nullptr);
+// Dispatches this thread's messages (a window of the test may be sent to) until `process` ends
+// or `ms` have passed: its exit code, or STILL_ACTIVE.
+DWORD pump_until_process_ends(HANDLE process, DWORD ms);
 
 // Posts a left click (move, down, up) at a point of `window`'s client area.
 void click_at(HWND window, int x, int y);

@@ -92,6 +92,37 @@ void drop_quit_message() {
   }
 }
 
+bool pump_until_quit(DWORD ms, WPARAM* code) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) {
+        if (code) *code = m.wParam;
+        return true;
+      }
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    if (GetTickCount() - start > ms) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+DWORD pump_until_process_ends(HANDLE process, DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD spent = GetTickCount() - start;
+    DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, spent >= ms ? 0 : ms - spent, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) break;
+    if (r != WAIT_OBJECT_0 + 1) return STILL_ACTIVE;
+    dispatch_waiting();
+  }
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
 void hover_at(HWND window, int x, int y) { PostMessageW(window, WM_MOUSEMOVE, 0, point(x, y)); }
 
 void click_at(HWND window, int x, int y) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/support/gui_driver.h"
 #include "tests/support/program_settings_win.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
@@ -19,23 +20,6 @@ std::wstring program_path() {
   std::wstring path;
   for (const char* p = VANTORIL_EXE; *p; ++p) path += *p == '/' ? L'\\' : wchar_t(*p);
   return running_on_wine() && path[0] == L'\\' ? L"Z:" + path : path;
-}
-
-// Dispatches this thread's messages (a window of the test may be sent to) until the process
-// ends or `ms` pass; its exit code, or STILL_ACTIVE.
-DWORD wait_pumping(HANDLE process, DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    DWORD left = GetTickCount() - start >= ms ? 0 : ms - (GetTickCount() - start);
-    DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) break;
-    if (r == WAIT_TIMEOUT) return STILL_ACTIVE;
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process, &code);
-  return code;
 }
 
 struct started {
@@ -104,7 +88,7 @@ class VantorilProcess : public ::testing::Test {
   DWORD exit_first(started& first) {
     HWND w = FindWindowW(main_class, L"Vantoril");
     if (w) PostMessageW(w, WM_COMMAND, 40018, 0);
-    return wait_pumping(first.process, 15000);
+    return gui::pump_until_process_ends(first.process, 15000);
   }
   static void set_close_to_tray(DWORD value) {
     HKEY key;
@@ -151,7 +135,7 @@ TEST_F(VantorilProcess, AHungFirstInstanceDoesNotHangASecondStart) {
   started second;
   const DWORD before = GetTickCount();
   ASSERT_TRUE(start_program(L"", second));
-  EXPECT_EQ(wait_pumping(second.process, 30000), 0xFFFFFFFFu);
+  EXPECT_EQ(gui::pump_until_process_ends(second.process, 30000), 0xFFFFFFFFu);
   EXPECT_LT(GetTickCount() - before, 9000u);
   SetEvent(hung_release);
   WaitForSingleObject(thread, 10000);
@@ -171,7 +155,7 @@ TEST_F(VantorilProcess, AutorunStartsHiddenAndCloseQuitsWithoutTheTray) {
   EXPECT_FALSE(IsWindowVisible(w));
   // With CloseToTray on, closing only hides.
   PostMessageW(w, WM_CLOSE, 0, 0);
-  EXPECT_EQ(wait_pumping(first.process, 1000), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_EQ(gui::pump_until_process_ends(first.process, 1000), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(IsWindow(w));
   EXPECT_EQ(exit_first(first), 0u);
 
@@ -181,7 +165,7 @@ TEST_F(VantorilProcess, AutorunStartsHiddenAndCloseQuitsWithoutTheTray) {
   w = wait_main_window();
   ASSERT_NE(w, nullptr);
   PostMessageW(w, WM_CLOSE, 0, 0);
-  EXPECT_EQ(wait_pumping(again.process, 15000), 0u);
+  EXPECT_EQ(gui::pump_until_process_ends(again.process, 15000), 0u);
 }
 
 TEST_F(VantorilProcess, ASecondStartActivatesTheFirstAndEnds) {
@@ -216,7 +200,7 @@ TEST_F(VantorilProcess, ASecondStartActivatesTheFirstAndEnds) {
     started second;
     const DWORD before = GetTickCount();
     ASSERT_TRUE(start_program(row.arguments, second));
-    EXPECT_EQ(wait_pumping(second.process, 10000), 0xFFFFFFFFu) << row.arguments;
+    EXPECT_EQ(gui::pump_until_process_ends(second.process, 10000), 0xFFFFFFFFu) << row.arguments;
     EXPECT_LT(GetTickCount() - before, 5000u) << row.arguments;
     EXPECT_EQ(main_windows(), 1) << row.arguments;
     EXPECT_TRUE(IsWindowVisible(w)) << row.arguments;

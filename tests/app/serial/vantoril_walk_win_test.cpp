@@ -44,22 +44,6 @@ fs::path tests_folder() {
   return fs::path(module).parent_path();
 }
 
-// Dispatches this thread's messages until the process ends or `ms` pass; its exit code, or
-// STILL_ACTIVE.
-DWORD wait_pumping(HANDLE process, DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    DWORD spent = GetTickCount() - start;
-    DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, spent >= ms ? 0 : ms - spent, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) break;
-    if (r == WAIT_TIMEOUT) return STILL_ACTIVE;
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  }
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process, &code);
-  return code;
-}
 
 bool wait_for(const std::function<bool()>& done, DWORD ms) {
   const DWORD start = GetTickCount();
@@ -563,7 +547,7 @@ TEST_F(VantorilWalk, FromAnAutoscanThroughThePagesToExit) {
 
   // Exit: the program ends with 0 and leaves no partial file.
   PostMessageW(main_, WM_COMMAND, 40018, 0);
-  EXPECT_EQ(wait_pumping(process_, 20000), 0u);
+  EXPECT_EQ(gui::pump_until_process_ends(process_, 20000), 0u);
   EXPECT_TRUE(files_ending(".tmp").empty());
   // The backup catalog reads back and lists both archives.
   copy_cut(app_settings.backup_catalog_path, (program_ / "Backup.dat").u16string());
