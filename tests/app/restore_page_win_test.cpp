@@ -89,7 +89,12 @@ void shot(HWND window, const char* name) {
   gui::save_screen_bmp(window, (fs::path(dir) / (std::string(name) + ".bmp")).wstring());
 }
 
-thread_handle no_thread(thread_routine, void*) { return nullptr; }
+// Counts the threads asked for and starts none.
+int threads_asked = 0;
+thread_handle no_thread(thread_routine, void*) {
+  ++threads_asked;
+  return nullptr;
+}
 
 class RestorePageWindow : public ::testing::Test {
  protected:
@@ -275,6 +280,7 @@ TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
   show_page();
   ASSERT_EQ(rows().size(), 2u);
   worker_task_c::thread_starter = no_thread;
+  threads_asked = 0;
   bool dialog_seen = false;
   modal_watch watch(L"#32770", [&](HWND d) {
     dialog_seen = true;
@@ -283,12 +289,19 @@ TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
   });
   SendMessageW(page_->handle(), WM_APP_RESTORE_BACKUP, reinterpret_cast<WPARAM>(&backup_catalog[0]), 0);
   gui::pump_for(150);
+  EXPECT_EQ(threads_asked, 1);
   EXPECT_FALSE(dialog_seen);
   EXPECT_FALSE(page_->restore_task.is_running());
   EXPECT_TRUE(IsWindowEnabled(host_.handle()));
-  // The page still answers: a record that is not the catalog's is refused, a show reloads.
-  backup_record stranger{};
+  // The page still answers. A record that is not the catalog's is refused, even one equal to
+  // a record of the catalog in every field: no restore is asked for.
+  backup_record stranger = backup_catalog[0];
+  ASSERT_FALSE(stranger.devices.empty());
   SendMessageW(page_->handle(), WM_APP_RESTORE_BACKUP, reinterpret_cast<WPARAM>(&stranger), 0);
+  gui::pump_for(50);
+  EXPECT_EQ(threads_asked, 1);
+  EXPECT_FALSE(dialog_seen);
+  // A show reloads.
   show_page();
   EXPECT_EQ(rows().size(), 2u);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -11,6 +12,8 @@
 
 #include "engine/device_store.h"
 #include "engine/engine_errors.h"
+#include "engine/thread.h"
+#include "engine/worker_task.h"
 #include "tests/engine/exchange_runs.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
@@ -290,6 +293,85 @@ TEST(ScanPage, NoDevicesAndAFailedDeviceScan) {
     EXPECT_EQ(t.page.phase, scan_phase::idle);  // not left stopped halfway
     EXPECT_EQ(requests_seen(*services[0]), 0);  // the online check never started
   }
+}
+
+// The first `real` thread starts run; later ones fail, as when the system has no room left.
+int thread_starts = 0, real_starts = 0;
+thread_handle starts_only_the_first(thread_routine routine, void* parameter) {
+  return thread_starts++ < real_starts ? start_thread(routine, parameter) : nullptr;
+}
+
+int32_t one_device(void* argument) {
+  auto* progress = static_cast<scan_progress*>(argument);
+  clear_device_store(*the_device_store());
+  the_device_store()->devices.push_back(device_info{});
+  progress->total = 1;
+  progress->current = 1;
+  return 0;
+}
+
+int32_t never_runs(void*) {
+  ADD_FAILURE() << "a worker ran that was never started";
+  return 0;
+}
+
+TEST(ScanPage, AWorkerThatDoesNotStartEndsItsPhaseAsAFailure) {
+  ui_for_test ui;
+  const struct {
+    const char* what;
+    int real_starts;
+    int dialog_type;
+    const char16_t* text;
+  } cases[] = {
+      {"device scan", 0, 2, u"Scan Devices Error"},
+      {"online check", 1, 4, u"An internal error occurred."},
+  };
+  for (const auto& c : cases) {
+    g_dialog = dialog_log{};
+    thread_starts = 0;
+    real_starts = c.real_starts;
+    owner_window owner;
+    scan_page_seams seams;
+    seams.device_scan = c.real_starts ? one_device : never_runs;
+    seams.online_check = never_runs;
+    seams.dialog = logging_dialog;
+    page_for_test t(owner.window, seams);
+    worker_task_c::thread_starter = starts_only_the_first;
+    t.page.start_scan();
+    const bool ended = gui::pump_until([&] { return owner.got_any(); }, 10000);
+    worker_task_c::thread_starter = start_thread;
+    ASSERT_TRUE(ended) << c.what;  // not left waiting for ever
+    EXPECT_EQ(thread_starts, c.real_starts + 1) << c.what;
+    EXPECT_EQ(owner.received()[0].id, WM_APP_SHOW_HOME) << c.what;
+    EXPECT_EQ(g_dialog.calls, 1) << c.what;
+    EXPECT_EQ(g_dialog.type, c.dialog_type) << c.what;
+    EXPECT_EQ(g_dialog.text, c.text) << c.what;
+    EXPECT_EQ(t.page.phase, scan_phase::idle) << c.what;
+  }
+}
+
+std::atomic<bool> slow_scan_started{false}, slow_scan_ended{false};
+int32_t slow_device_scan(void*) {
+  slow_scan_started = true;
+  Sleep(500);
+  slow_scan_ended = true;
+  return 0;
+}
+
+TEST(ScanPage, DestroyingThePageWaitsForItsRunningWorker) {
+  ui_for_test ui;
+  owner_window owner;
+  slow_scan_started = false;
+  slow_scan_ended = false;
+  {
+    scan_page_seams seams;
+    seams.device_scan = slow_device_scan;
+    seams.dialog = logging_dialog;
+    page_for_test t(owner.window, seams);
+    t.page.start_scan();
+    ASSERT_TRUE(gui::pump_until([&] { return slow_scan_started.load(); }, 10000));
+  }
+  EXPECT_TRUE(slow_scan_ended);  // the page went only after its worker had ended
 }
 
 }  // namespace

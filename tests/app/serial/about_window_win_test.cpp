@@ -46,7 +46,7 @@ TEST_F(AboutWindow, FromTheMenuOverTheMaskOnTheDisabledMainWindow) {
   struct {
     bool seen = false;
     RECT dialog = {}, main = {}, mask = {}, ok = {}, link = {};
-    HWND owner = nullptr;
+    HWND owner = nullptr, handle = nullptr, found = nullptr;
     bool main_enabled = true, mask_visible = false, cancel_visible = true, ok_visible = false;
     BYTE alpha = 0;
     DWORD flags = 0;
@@ -59,6 +59,9 @@ TEST_F(AboutWindow, FromTheMenuOverTheMaskOnTheDisabledMainWindow) {
     GetWindowRect(w, &seen.main);
     GetWindowRect(mask, &seen.mask);
     seen.owner = GetWindow(d, GW_OWNER);
+    seen.handle = d;
+    // What a second start or the tray brings to the front: the dialog, found through the mask.
+    seen.found = window_->open_dialog();
     seen.main_enabled = IsWindowEnabled(w) != FALSE;
     seen.mask_visible = IsWindowVisible(mask) != FALSE;
     GetLayeredWindowAttributes(mask, nullptr, &seen.alpha, &seen.flags);
@@ -85,6 +88,7 @@ TEST_F(AboutWindow, FromTheMenuOverTheMaskOnTheDisabledMainWindow) {
   EXPECT_LE(std::abs((seen.dialog.left + seen.dialog.right) - (seen.main.left + seen.main.right)), 2);
   EXPECT_LE(std::abs((seen.dialog.top + seen.dialog.bottom) - (seen.main.top + seen.main.bottom)), 2);
   EXPECT_EQ(seen.owner, mask);
+  EXPECT_EQ(seen.found, seen.handle);
   EXPECT_FALSE(seen.main_enabled);
   EXPECT_TRUE(seen.mask_visible);
   EXPECT_TRUE(EqualRect(&seen.mask, &seen.main));

@@ -260,12 +260,16 @@ TEST_F(AppWindow, TheMenuButtonOpensTheMenuAtItsPlaceWithItsTexts) {
   // Room for the menu right of its point.
   SetWindowPos(w, nullptr, GetSystemMetrics(SM_CXSCREEN) - 1100, GetSystemMetrics(SM_CYSCREEN) - 600,
                0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  auto open_menu = [&](menu_seen& seen) {
+    seen_menu = &seen;
+    SetTimer(nullptr, 0, 50, read_open_menu);
+    gui::click_at(w, width() - 110, 10);  // menu, 96-124
+    const bool opened = gui::pump_until([&] { return seen.opened; }, 3000);
+    seen_menu = nullptr;
+    return opened;
+  };
   menu_seen seen;
-  seen_menu = &seen;
-  SetTimer(nullptr, 0, 50, read_open_menu);
-  gui::click_at(w, width() - 110, 10);  // menu, 96-124
-  ASSERT_TRUE(gui::pump_until([&] { return seen.opened; }, 3000));
-  seen_menu = nullptr;
+  ASSERT_TRUE(open_menu(seen));
   const std::vector<UINT> ids = {40013, 0, 40019, 0, 40016, 40017, 0, 40018};
   EXPECT_EQ(seen.ids, ids);
   const std::vector<std::wstring> texts = {L"&Preferences", L"", L"Check for Updates", L"",
@@ -276,6 +280,22 @@ TEST_F(AppWindow, TheMenuButtonOpensTheMenuAtItsPlaceWithItsTexts) {
   EXPECT_EQ(seen.place.top, r.top + 10);
   // Right-aligned flags are not asked for: the menu's left edge is the point.
   EXPECT_EQ(seen.place.left, r.left + width() - 103);
+
+  // The English texts equal the resource's own item texts, so only another language shows
+  // that the texts come from the language table, read at each opening.
+  struct back_to_english {
+    ~back_to_english() { parse_language_ini(u"en", true, true); }
+  } restore;
+  parse_language_ini(u"ja", true, true);
+  menu_seen japanese;
+  ASSERT_TRUE(open_menu(japanese));
+  const char* keys[] = {"menu_settings", nullptr, "menu_check_for_updates", nullptr,
+                        "menu_help",     "menu_about", nullptr, "menu_exit"};
+  ASSERT_EQ(japanese.texts.size(), 8u);
+  for (size_t i = 0; i < 8; ++i)
+    EXPECT_EQ(japanese.texts[i], keys[i] ? std::wstring(as_wide(get_text(keys[i]))) : L"") << i;
+  EXPECT_EQ(japanese.texts[7], L"\u7D42\u4E86");  // "Exit" in Japanese
+  EXPECT_EQ(japanese.ids, ids);
 }
 
 TEST_F(AppWindow, ActivationShowsAndScansOnlyWhenAskedAndNotWhileScanning) {
