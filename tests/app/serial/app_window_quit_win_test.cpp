@@ -398,3 +398,52 @@ TEST(ProcessStartLanguage, AStoredUpperCaseCodeGivesTheLanguagesFaceAndJobMessag
   load_language(u"en");
   create_ui_fonts("en", 61);
 }
+
+namespace {
+
+const char* const quit_keys[] = {"quit_confirm_install", "quit_confirm_uninstall", "quit_confirm_restore",
+                                 "quit_confirm_backup",  "quit_confirm",           "quit_confirm_scan"};
+std::string shot_name;
+
+// Takes the open question's picture (into VANTORIL_SCREENSHOT_DIR when set) and answers No.
+void CALLBACK answer_no_after_shot(HWND, UINT, UINT_PTR id, DWORD) {
+  static int seen = 0;
+  HWND d = gui::find_window(L"#32770", L"Vantoril");
+  if (!d || !IsWindowVisible(d) || ++seen < 2) return;  // the second look: laid out and painted
+  seen = 0;
+  KillTimer(nullptr, id);
+  wchar_t dir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"VANTORIL_SCREENSHOT_DIR", dir, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) {
+    RedrawWindow(d, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    gui::save_screen_bmp(d, (fs::path(dir) / (shot_name + ".bmp")).wstring());
+  }
+  PostMessageW(d, WM_COMMAND, 2, 0);
+}
+
+}  // namespace
+
+// Each quit question is a Yes/No question of the program's dialog, with its own text in both
+// languages (none falls back to the English one).
+TEST(QuitQuestions, EachNamesItsWorkInBothLanguages) {
+  gui::recording_window owner;
+  std::vector<std::u16string> english;
+  for (const char* language : {"en", "ja"}) {
+    load_language(utf8_to_u16(language));
+    create_ui_fonts(language, 61);
+    create_brushes();
+    for (size_t i = 0; i < std::size(quit_keys); ++i) {
+      const std::u16string text = get_text(quit_keys[i]);
+      EXPECT_FALSE(text.empty()) << quit_keys[i];
+      if (english.size() < std::size(quit_keys))
+        english.push_back(text);
+      else
+        EXPECT_NE(text, english[i]) << quit_keys[i];
+      shot_name = std::string(quit_keys[i]) + "-" + language;
+      SetTimer(nullptr, 0, 50, answer_no_after_shot);
+      EXPECT_EQ(show_message_window(owner.handle(), 3, text.c_str()), 2) << quit_keys[i];
+    }
+  }
+  load_language(u"en");
+  create_ui_fonts("en", 61);
+}
