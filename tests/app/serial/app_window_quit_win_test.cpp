@@ -86,22 +86,50 @@ int32_t gated_install(void*) {
   return 0;
 }
 
+BOOL CALLBACK find_process_dialog(HWND w, LPARAM out) {
+  wchar_t name[16] = {};
+  GetClassNameW(w, name, 16);
+  DWORD process = 0;
+  GetWindowThreadProcessId(w, &process);
+  if (process != GetCurrentProcessId() || wcscmp(name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = w;
+  return FALSE;
+}
+
 // The uninstall's closing message, given when the test opens the gate: whether its owner was
 // still a window then, and whether that window was hidden.
 struct final_message {
   gate opened;
-  std::atomic<int> shown{0};
-  std::atomic<bool> owner_alive{false}, owner_hidden{false};
+  std::atomic<int> shown{0}, answer{0};
+  std::atomic<bool> owner_alive{false}, owner_hidden{false}, dialog_seen{false};
+  // Opens the gate after `ms`, then closes the program's dialog that the job shows.
+  std::thread open_and_close_later(DWORD ms) {
+    return std::thread([this, ms] {
+      Sleep(ms);
+      SetEvent(opened.event);
+      for (int i = 0; i < 200 && !dialog_seen; ++i) {
+        HWND d = nullptr;
+        EnumWindows(find_process_dialog, reinterpret_cast<LPARAM>(&d));
+        if (d) {
+          dialog_seen = true;
+          Sleep(100);
+          PostMessageW(d, WM_CLOSE, 0, 0);
+        }
+        Sleep(50);
+      }
+    });
+  }
 };
 final_message* uninstall_end = nullptr;
 
-int gated_final_message(void* owner, int, const char16_t*) {
+int gated_final_message(void* owner, int type, const char16_t* text) {
   uninstall_end->opened.wait();
   HWND w = static_cast<HWND>(owner);
   uninstall_end->owner_alive = IsWindow(w) != FALSE;
   uninstall_end->owner_hidden = !IsWindowVisible(w);
+  uninstall_end->answer = show_message_window(owner, type, text);  // the program's own dialog
   ++uninstall_end->shown;
-  return 1;
+  return uninstall_end->answer;
 }
 
 class AppWindowQuit : public ::testing::Test {
@@ -222,13 +250,15 @@ TEST_F(AppWindowQuit, ExitDuringAnUninstallNamesItAndItsLastMessageStillShows) {
   EXPECT_TRUE(page.uninstall_running());
 
   record_.answer = 1;
-  std::thread opener = end.opened.open_later(500);
+  std::thread opener = end.open_and_close_later(500);
   exit_command();
   opener.join();
   EXPECT_FALSE(IsWindow(w));
   EXPECT_TRUE(gui::pump_until([&] { return end.shown == 1; }, 10000));
   EXPECT_TRUE(end.owner_alive);
   EXPECT_TRUE(end.owner_hidden);
+  EXPECT_TRUE(end.dialog_seen);
+  EXPECT_EQ(end.answer.load(), 2);  // closed by its close box: it did show
   EXPECT_TRUE(tray_removed());
   gui::pump_until([&] { return !page.uninstall_running(); }, 10000);
   set_job_bindings(job_bindings());
@@ -312,16 +342,6 @@ std::wstring face_of(HFONT font) {
 
 // The text of the program's message dialog of this process that is open, or empty while
 // there is none; `plain_box` tells when a system message box opened instead.
-BOOL CALLBACK find_process_dialog(HWND w, LPARAM out) {
-  wchar_t name[16] = {};
-  GetClassNameW(w, name, 16);
-  DWORD process = 0;
-  GetWindowThreadProcessId(w, &process);
-  if (process != GetCurrentProcessId() || wcscmp(name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-  *reinterpret_cast<HWND*>(out) = w;
-  return FALSE;
-}
-
 std::u16string open_message_window_text(bool& plain_box) {
   HWND d = nullptr;  // shown by the job's thread, not this one
   EnumWindows(find_process_dialog, reinterpret_cast<LPARAM>(&d));
