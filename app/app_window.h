@@ -125,6 +125,9 @@ class main_window_c : public window_impl<main_window_c>,
   void bring_modal_to_front();
   void place_page(HWND page, bool after_switch);
 
+  // The caption links' baseline distance from the bottom edge.
+  static constexpr int link_distance = 18;
+
   // Caption buttons and links.
   void on_close_button() { on_close(); }
   void on_maximise_button();
