@@ -11,6 +11,7 @@
 #include "app/app_window_pages.h"
 #include "app/app_window_state.h"
 #include "engine/documents.h"  // program_version
+#include "engine/version_check.h"
 #include "framework/image.h"
 #include "framework/message_loop.h"
 #include "framework/window.h"
@@ -31,6 +32,9 @@ enum : int {
   cmd_exit = 40018,
   cmd_check_for_updates = 40019,
 };
+
+// Posted to itself when the last modal dialog closed: what waited for it runs from the loop.
+constexpr UINT WM_APP_RUN_PENDING = 0x8000 + 0x40;
 
 class main_window_c : public window_impl<main_window_c>,
                       public ui_window_c<main_window_c>,
@@ -121,6 +125,9 @@ class main_window_c : public window_impl<main_window_c>,
   void bring_modal_to_front();
   void place_page(HWND page, bool after_switch);
 
+  // The caption links' baseline distance from the bottom edge.
+  static constexpr int link_distance = 18;
+
   // Caption buttons and links.
   void on_close_button() { on_close(); }
   void on_maximise_button();
@@ -133,10 +140,12 @@ class main_window_c : public window_impl<main_window_c>,
   void show_about();
   void open_published_link();
 
-  // Work that a quit must stop: the scan's workers and the download transfers.
-  bool work_running();
-  bool threads_running();
+  // Work that a quit asks about, and its stop: transfers and a backup are cancelled, jobs
+  // waited for, every other worker thread waited for up to work_wait_ms.
+  running_work work_running();
+  void take_running_work(main_controller::input& in);
   void stop_work();
+  void remove_tray_icon();
 
   seams seams_;
   main_controller controller_;
@@ -151,8 +160,10 @@ class main_window_c : public window_impl<main_window_c>,
   HICON small_icon_ = nullptr;
   image_c logo_;       // PNG 169
   image_c logo_text_;  // PNG 170
+  version_info published_;  // what the last version message found: the update link's target
   bool work_left_running_ = false;
   bool quitting_ = false;
+  const char* quit_key_ = nullptr;  // the quit question's text, naming the work that runs
   LPARAM tray_lparam_ = 0;
   // Over the window while the about dialog runs; the last member window, gone first.
   mask_window_c mask_;

@@ -176,6 +176,16 @@ main_step main_controller::step(const input& in) {
   return s;
 }
 
+const char* quit_question_key(const running_work& w) {
+  if (w.install) return "quit_confirm_install";
+  if (w.uninstall) return "quit_confirm_uninstall";
+  if (w.restore) return "quit_confirm_restore";
+  if (w.backup) return "quit_confirm_backup";
+  if (w.download) return "quit_confirm";
+  if (w.scan) return "quit_confirm_scan";
+  return nullptr;
+}
+
 std::u16string version_line(std::u16string_view format, std::u16string_view version) {
   std::u16string out;
   bool replaced = false;

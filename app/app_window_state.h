@@ -87,6 +87,22 @@ class main_controller {
   void go_home(main_step& s);
 };
 
+// The work a quit finds running, as far as the user started it.
+struct running_work {
+  bool install = false;    // an install job, watched or not
+  bool uninstall = false;
+  bool restore = false;
+  bool backup = false;
+  bool download = false;   // a session downloading
+  bool scan = false;       // the scan's workers
+  bool any() const { return install || uninstall || restore || backup || download || scan; }
+  // Jobs change the machine and cannot be cut short: a quit waits for their end.
+  bool jobs() const { return install || uninstall || restore; }
+};
+// The key of the quit question that names the work (the job first, as a quit waits for it);
+// null when nothing runs.
+const char* quit_question_key(const running_work& work);
+
 // The page of a mode (0-3).
 main_page page_of_mode(int32_t mode);
 

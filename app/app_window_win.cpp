@@ -10,6 +10,7 @@
 #include "engine/package_installs.h"
 #include "engine/settings.h"
 #include "engine/tasks.h"
+#include "engine/worker_task.h"
 #include "engine/version_check.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
@@ -22,9 +23,7 @@ namespace {
 constexpr int caption_height = 100;
 constexpr int status_height = 20;
 constexpr int bar_width = 187;
-constexpr int link_distance = 18;   // the caption link's baseline distance from the bottom
 constexpr int check_link_x = 670;
-constexpr int update_link_x = 300;
 
 void open_url_default(const char16_t* url, void* owner) { open_url(url, owner); }
 bool apply_autorun_default() { return apply_autorun(); }
@@ -73,12 +72,16 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
   if (process_ui_window_message(window, message, wparam, lparam, result)) return true;
   if (process_ui_event_message(window, message, wparam, lparam, result)) return true;
   result = 0;
+  // A quit is under way: no request of a page, a worker or a second start shows anything.
+  if (quitting_ && message >= app_message_base && message < 0xC000) return true;
   switch (message) {
     case WM_DESTROY:
       if (message_loop_c* loop = app_module().get_message_loop()) {
         loop->remove_message_filter(this);
         loop->remove_idle_handler(this);
       }
+      // Also when a quit left work running and the window object is never freed.
+      remove_tray_icon();
       PostQuitMessage(0);
       return true;
     case WM_CREATE:
@@ -107,6 +110,9 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
     case WM_ENABLE:
       on_enable(wparam != FALSE);
       return false;
+    case WM_APP_RUN_PENDING:
+      if (!quitting_) run(event(main_event::modal_closed));
+      return true;
     case WM_APP_START_SCAN:
       result = on_start_scan();
       return true;
@@ -364,17 +370,19 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_hide_window) ShowWindow(self, SW_HIDE);
   if (a & act_destroy) {
     if (quitting_) return;
-    if ((a & act_ask_quit) && seams_.show_message(self, 3, get_text("quit_confirm")) == 2) return;
+    if ((a & act_ask_quit) && quit_key_ && seams_.show_message(self, 3, get_text(quit_key_)) == 2) return;
     quitting_ = true;
-    if (a & act_stop_work) stop_work();
+    // Also a worker nobody asks about (the version check, the report upload) is waited for.
+    if ((a & act_stop_work) || worker_task_c::live_threads() > 0) stop_work();
     seams_.apply_autorun();
     DestroyWindow(self);
   }
 }
 
 void main_window_c::on_enable(bool enabled) {
-  // The last modal dialog closed: what waited for it runs now.
-  if (enabled) run(event(main_event::modal_closed));
+  // The last modal dialog closed: what waited for it runs from the message loop, once the
+  // call that showed the dialog has returned (it may still use what a scan would free).
+  if (enabled) PostMessageW(handle(), WM_APP_RUN_PENDING, 0, 0);
 }
 
 LRESULT main_window_c::on_start_scan() {
@@ -427,14 +435,20 @@ LRESULT main_window_c::on_tray(WPARAM, LPARAM lparam) {
 
 void main_window_c::on_close() {
   main_controller::input in = event(main_event::close);
-  if (!in.close_to_tray) in.work_running = work_running();
+  if (!in.close_to_tray) take_running_work(in);
   run(in);
 }
 
 void main_window_c::quit() {
   main_controller::input in = event(main_event::quit);
-  in.work_running = work_running();
+  take_running_work(in);
   run(in);
+}
+
+void main_window_c::take_running_work(main_controller::input& in) {
+  const running_work w = work_running();
+  in.work_running = w.any();
+  quit_key_ = quit_question_key(w);
 }
 
 void main_window_c::on_menu_command(int index) {
@@ -524,70 +538,4 @@ void main_window_c::on_menu_button() {
   int y = window.top + 10;
   int x = clamp_to_monitor(window.left + client.right - 103, y);
   TrackPopupMenu(popup, TPM_RIGHTBUTTON, x, y, 0, handle(), nullptr);
-}
-
-// The published version and link are read while the version thread waits on this message,
-// holding their lock (see version_check.h).
-LRESULT main_window_c::on_version_result() {
-  if (compare_versions(published_version.c_str(), program_version)) {
-    if (seams_.show_message(handle(), 3, get_text("version_new_version")) != 2)
-      open_published_link();
-  } else {
-    seams_.show_message(handle(), 0, get_text("version_up_to_date"));
-  }
-  return 0;
-}
-
-void main_window_c::open_published_link() {
-  // The link comes from the network: only a web page may reach the shell.
-  if (!is_openable_link(published_version_link)) return;
-  seams_.open_url(utf8_to_u16(published_version_link).c_str(), handle());
-}
-
-void main_window_c::on_update_link() {
-  std::lock_guard<std::mutex> lock(published_version_lock);
-  open_published_link();
-}
-
-LRESULT main_window_c::on_show_update_link() {
-  if (!compare_versions(published_version.c_str(), program_version) || update_link_) return 0;
-  update_link_ = new reverse_link_button_c<main_window_c>;
-  update_link_->create(this, 0, update_link_x, link_distance, get_text("version_download"), 0);
-  update_link_->set_text_style(font_normal_8, RGB(255, 255, 255), 0);
-  update_link_->set_text_style(font_underline_8, RGB(255, 255, 255), 1);
-  update_link_->bind_click(&main_window_c::on_update_link);
-  add_item(update_link_);
-  if (check_link_) check_link_->set_visible(0, true);
-  update_link_->redraw();
-  return 0;
-}
-
-bool main_window_c::work_running() {
-  if (threads_running()) return true;
-  for (const auto& session : download_sessions)
-    if (session && session->status == download_running) return true;
-  return false;
-}
-
-bool main_window_c::threads_running() {
-  if (scan_page.workers_running()) return true;
-  for (const auto& session : download_sessions)
-    if (session && session->is_running()) return true;
-  return false;
-}
-
-void main_window_c::stop_work() {
-  // The scan's workers have no way to be cut short; the wait below covers them.
-  for (const auto& session : download_sessions)
-    if (session && session->is_running()) session->transfer.cancel = true;
-  // Bounded: a thread that does not end in time is left to the process's end, and what it
-  // uses is then not freed (work_left_running). Messages sent by workers are answered
-  // meanwhile, so none of them waits on this thread.
-  const DWORD start = GetTickCount();
-  while (threads_running() && GetTickCount() - start < seams_.work_wait_ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
-    MSG m;
-    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
-  work_left_running_ = threads_running();
 }

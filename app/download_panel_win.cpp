@@ -218,22 +218,41 @@ void download_panel_c::update_action_text() {
 }
 
 void download_panel_c::download_row_timer() {
+  const bool installing = follow_install();
+  bool follow = installing;
   if (session_ && session_->task.thread()) {
+    follow = true;
     progress_.set_value(session_->transfer.bytes_on_disk);
     if (thread_has_ended(session_->task.thread()) && !session_->is_running()) {
       session_->task.close_thread_handle();
       end_download_session(*session_);
       // A resume asked for while the old transfer wound down has just started.
-      if (!session_->is_running()) {
-        KillTimer(handle(), row_timer);
-        timer_on_ = false;
-      }
+      follow = installing || session_->is_running();
       progress_.set_value(session_->transfer.bytes_on_disk);
     }
+  } else if (session_ && (session_->status == download_running || session_->is_running())) {
+    follow = true;  // another row of the package follows its thread
+  }
+  if (!follow) {
+    KillTimer(handle(), row_timer);
+    timer_on_ = false;
   }
   update_action_text();
   RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
   if (action_.handle()) RedrawWindow(action_.handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
+}
+
+bool download_panel_c::follow_install() {
+  if (!watching_install_ || !install_) return false;
+  if (install_->task.is_running()) return true;
+  watching_install_ = false;
+  // The job found another package than the one offered and removed it.
+  if (install_->job.md5_refused && session_ && !session_->is_running()) {
+    session_->transfer.bytes_on_disk = 0;
+    session_->status = download_failed;
+    progress_.set_value(0);
+  }
+  return false;
 }
 
 void download_panel_c::start_download() {
@@ -328,23 +347,20 @@ void download_panel_c::install() {
     save_settings();
   }
   if (!d.proceed) return;
-  // The package on disk may have been replaced since it was downloaded.
-  copy_cut(session_->md5sum, md5sum_);
-  int verified = verify_download_md5(*session_);
-  if (verified < 0) {
-    progress_.set_value(0);
-    update_action_text();
-    RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE | RDW_ALLCHILDREN);
-    return;
-  }
   if (d.back_up) backup_before_install();
   install_job& job = install_->job;
   fill_install_job(job, *group_, session_->final_path);
-  job.md5_verified = verified == 1;
+  // The package on disk may have been replaced since it was downloaded: the job checks it on
+  // its own thread, and the row's timer sees a refusal.
+  copy_cut(session_->md5sum, md5sum_);
+  job.expected_md5 = md5sum_;
+  job.md5_verified = false;
   job.owner_window = top_level();
   install_->history_folder = seams_.program_folder.empty() ? running_program_folder() : seams_.program_folder;
   // A job that does not start shows nothing and counts as nothing.
   if (!start_package_install(*install_)) return;
+  watching_install_ = true;
+  start_timer();
   if (!shows_install_wait(job.package_path, readable_file_size(job.package_path))) return;
   std::shared_ptr<package_install_c> held = install_;  // the row may go while the dialog runs
   setup_progress_window_c wait(&held->task, get_text("btn_install"));

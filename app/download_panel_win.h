@@ -70,6 +70,8 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
   void layout(int width, int height);
   void paint(HDC dc, const RECT& client);
   void download_row_timer();
+  // While the row's install job runs: true; at its end a refused package reads as failed.
+  bool follow_install();
   void on_check();
   void on_select_rows(WPARAM which);
   void on_row_selected(WPARAM row);
@@ -104,4 +106,5 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
   image_c whql_, strip_;
   uint8_t checked_ = 0, selected_ = 0;
   bool timer_on_ = false;
+  bool watching_install_ = false;  // the row's install job runs: its timer follows it
 };

@@ -28,7 +28,11 @@ int init_application();
 int init_application(bool (*system_facts)(), int (*show_failure)(const wchar_t* text));
 // The main window and the message loop; the loop's result, or -1 without a window.
 int run_main_window(int show_command);
+// Frees the engine's state and the HTTP library, unless a worker thread still runs (a quit's
+// bounded wait left it): what it uses then stays for the process's end.
 void shutdown_application();
+// Whether shutdown_application would free them now.
+bool may_free_engine_state();
 
 // How long the second start waits for the running instance.
 constexpr UINT activate_timeout_ms = 5000;

@@ -11,8 +11,10 @@
 #include "base/wide.h"
 #include "engine/device_store.h"
 #include "engine/driver_store.h"
+#include "engine/job_ui_bindings.h"
 #include "engine/settings.h"
 #include "engine/system_facts.h"
+#include "engine/worker_task.h"
 #include "framework/message_loop.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
@@ -92,7 +94,10 @@ int init_application(bool (*system_facts)(), int (*show_failure)(const wchar_t* 
   }
   load_settings();
   load_language(app_settings.Language);
-  create_ui_fonts(u16_to_utf8(app_settings.Language), static_cast<int>(os_version_number()));
+  // The faces follow the language the texts were loaded in, whatever the stored value's case.
+  create_ui_fonts(static_cast<int>(os_version_number()));
+  // The jobs' messages: the program's own dialog, in the loaded language.
+  bind_job_ui();
   create_brushes();
   create_pens();
   create_device_store();
@@ -119,7 +124,7 @@ int run_main_window(int show_command) {
   if (start != start_switch::autorun) ShowWindow(main->handle(), show_command);
   int result = loop->run();
   app_module().remove_message_loop();
-  engine_state_in_use = main->work_left_running();
+  engine_state_in_use = main->work_left_running() || worker_task_c::live_threads() > 0;
   // A worker still running writes into the pages' records: they stay for the process's end.
   if (engine_state_in_use)
     static_cast<void>(main.release());
@@ -128,9 +133,11 @@ int run_main_window(int show_command) {
   return result;
 }
 
+bool may_free_engine_state() { return !engine_state_in_use && worker_task_c::live_threads() == 0; }
+
 void shutdown_application() {
   // A worker still running after the quit's wait keeps the store and the HTTP library; the
   // system frees them with the process.
-  if (!engine_state_in_use) destroy_device_store();
+  if (may_free_engine_state()) destroy_device_store();
   CoUninitialize();
 }

@@ -16,7 +16,8 @@
 #include "engine/system_facts.h"
 #include "engine/zip/zip_writer.h"
 
-std::vector<backup_entry> backup_list;
+// Never destroyed: a backup still running at exit reads it.
+std::vector<backup_entry>& backup_list = *new std::vector<backup_entry>;
 
 namespace {
 

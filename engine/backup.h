@@ -19,7 +19,7 @@ struct backup_entry {
 };
 
 // One entry per package, in the order the packages were first met.
-extern std::vector<backup_entry> backup_list;
+extern std::vector<backup_entry>& backup_list;
 
 // Shared by the backup page and the worker. The page sets cancel to 1; progress rises by 100
 // over each package zipped. Both are single 32-bit values read and written without a lock.

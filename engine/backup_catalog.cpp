@@ -18,7 +18,8 @@
 #include "engine/net_client.h"
 #include "engine/settings.h"
 
-std::vector<backup_record> backup_catalog;
+// Never destroyed: a backup still running at exit records into it.
+std::vector<backup_record>& backup_catalog = *new std::vector<backup_record>;
 
 namespace {
 

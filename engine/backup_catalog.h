@@ -35,7 +35,7 @@ struct backup_record {
 };
 
 // In file order; no two records with the same file (byte by byte).
-extern std::vector<backup_record> backup_catalog;
+extern std::vector<backup_record>& backup_catalog;
 
 // Writes the whole catalog. 0; -1 when the file cannot be written, and then the file on disk
 // is the one written before.

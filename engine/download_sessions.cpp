@@ -123,6 +123,8 @@ int download_session_c::start() {
   transfer.cancel = false;
   transfer.curl_result = 0;
   transfer.http_status = 0;
+  transfer_md5_state = 0;
+  transfer_md5[0] = 0;
   status = download_running;
   task.close_thread_handle();
   if (!task.start()) {
@@ -134,7 +136,13 @@ int download_session_c::start() {
 
 int32_t download_thread(void* argument) {
   auto* s = static_cast<download_session_c*>(argument);
-  return download_to_file(s->url, s->transfer, s->partial_file) == 0 ? 0 : -1;
+  const int32_t result = download_to_file(s->url, s->transfer, s->partial_file) == 0 ? 0 : -1;
+  if (s->transfer.curl_result == 0 && s->transfer.bytes_on_disk == s->transfer.expected_size) {
+    std::string digest;
+    s->transfer_md5_state = md5_of_file(s->partial_file, digest) ? 1 : -1;
+    copy_cut(s->transfer_md5, digest);
+  }
+  return result;
 }
 
 int32_t finish_download_session(download_session_c& s, const char16_t* md5sum) {
@@ -152,8 +160,12 @@ int32_t finish_download_session(download_session_c& s, const char16_t* md5sum) {
   if (s.transfer.curl_result != 0 || s.transfer.bytes_on_disk != s.transfer.expected_size)
     return s.status = download_failed;
   if (is_md5_text(md5sum)) {
-    std::string actual;
-    if (!md5_of_file(s.partial_path.c_str(), actual) || !equal_ci(ansi_to_u16(actual), md5sum)) {
+    // The transfer's thread took the sum; only a session finished without a transfer of its
+    // own reads the file here.
+    std::string actual = s.transfer_md5;
+    bool read = s.transfer_md5_state == 1;
+    if (s.transfer_md5_state == 0) read = md5_of_file(s.partial_path.c_str(), actual);
+    if (!read || !equal_ci(ansi_to_u16(actual), md5sum)) {
       // A wrong package must never be installed, nor resumed from.
       remove_file_u16(s.partial_path.c_str());
       s.transfer.bytes_on_disk = 0;
@@ -176,7 +188,7 @@ download_session_c* find_download_session(const char* address, uint32_t expected
 
 void refresh_download_sessions() {
   for (const auto& s : download_sessions)
-    if (!s->is_running()) s->resolve_download_files();
+    if (!s->is_running() && s->status != download_running) s->resolve_download_files();
 }
 
 int32_t end_download_session(download_session_c& s) {
@@ -210,12 +222,19 @@ int resume_download_session(download_session_c& s) {
   return s.start();
 }
 
-int verify_download_md5(download_session_c& s) {
-  if (!is_md5_text(s.md5sum)) return 0;
+int check_package_md5(const std::u16string& path, const char16_t* md5sum) {
+  if (!is_md5_text(md5sum)) return 0;
   std::string actual;
-  if (md5_of_file(s.final_path.c_str(), actual) && equal_ci(ansi_to_u16(actual), s.md5sum)) return 1;
-  remove_file_u16(s.final_path.c_str());
-  s.transfer.bytes_on_disk = 0;
-  s.status = download_failed;
+  if (md5_of_file(path.c_str(), actual) && equal_ci(ansi_to_u16(actual), md5sum)) return 1;
+  remove_file_u16(path.c_str());
   return -1;
+}
+
+int verify_download_md5(download_session_c& s) {
+  const int checked = check_package_md5(s.final_path, s.md5sum);
+  if (checked < 0) {
+    s.transfer.bytes_on_disk = 0;
+    s.status = download_failed;
+  }
+  return checked;
 }

@@ -42,6 +42,11 @@ class download_session_c {
   // A start asked for while a paused transfer was still winding down; the end of that
   // transfer starts it (see finish_download_session).
   bool resume_pending = false;
+  // The MD5 of the complete partial file, taken by the transfer's thread when it ends so that
+  // the owner's end rule never reads a whole package on its own thread: 1 taken (in
+  // transfer_md5), -1 the file could not be read, 0 not taken (no complete transfer).
+  int32_t transfer_md5_state = 0;
+  char transfer_md5[33] = {};
   std::u16string partial_path;
   std::u16string final_path;
 };
@@ -55,7 +60,9 @@ extern std::vector<std::shared_ptr<download_session_c>>& download_sessions;
 // its own expected size); null only when none can be made.
 download_session_c* find_download_session(const char* address, uint32_t expected_size);
 // Re-resolves every idle session against the current download folder. A running one is left:
-// its transfer writes to the files it was started with, and it resolves when it ends.
+// its transfer writes to the files it was started with, and it resolves when it ends. So is
+// one whose thread has ended but whose end its owner has not yet taken in (still status 2):
+// its complete file is moved by that end in the folder it was written to.
 void refresh_download_sessions();
 
 // The package's file name: the MD5 of the whole address and the extension of its last path
@@ -63,7 +70,8 @@ void refresh_download_sessions();
 std::u16string download_file_name(const char* address);
 // 1 when the partial file exists, 0 when the path without its extension does, -1 when neither.
 int probe_download_files(const std::u16string& partial_path);
-// The transfer's thread: 0 when download_to_file returned 0, else -1.
+// The transfer's thread: 0 when download_to_file returned 0, else -1. A transfer that ended
+// with the expected size leaves the file's MD5 in the session.
 int32_t download_thread(void* session);
 
 // What the owner does once the thread has ended (a session paused while the thread still ran
@@ -84,8 +92,10 @@ int resume_download_session(download_session_c& session);
 
 // Checks a complete package against the session's sum before it is used: 1 it matches, 0 no
 // sum to check against, -1 it differs or cannot be read (the file is removed and the session
-// reads as failed).
+// reads as failed). It reads the whole file: not for the user-interface thread.
 int verify_download_md5(download_session_c& session);
+// The same check of a package file against a sum: 1, 0 or -1 (the file is then removed).
+int check_package_md5(const std::u16string& path, const char16_t* md5sum);
 
 // Platform parts: whether a file exists and a move over an existing target (sizes come from
 // file_size of the shared helpers).

@@ -21,6 +21,12 @@ struct install_job {
   // a package that was never checked keeps false. A refused program leaves the user the
   // manual way: the "manually_install_notify" message and Explorer showing the package.
   bool md5_verified = false;
+  // The service's MD5 of the package. When it is a real sum the job checks the package
+  // against it on its own thread before anything else (a package of several hundred MB must
+  // not freeze the windows) and sets md5_verified; a package that differs is removed and the
+  // job ends with -1 and md5_refused, having installed nothing.
+  std::u16string expected_md5;
+  bool md5_refused = false;  // written by the job's thread
   // The top-level window, taken on the user-interface thread: a worker thread has no active
   // window, so the job's messages would otherwise not be modal to the main window.
   void* owner_window = nullptr;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "engine/download_sessions.h"
 #include "engine/history.h"
 #include "engine/net_client.h"
 
@@ -30,7 +31,15 @@ package_install_c::package_install_c(std::string remote, entry_fn entry)
 
 int32_t package_install_c::thread_entry(void* self) {
   auto* install = static_cast<package_install_c*>(self);
-  int32_t result = install->entry_ ? install->entry_(&install->job) : -1;
+  install_job& job = install->job;
+  job.md5_refused = false;
+  const int checked = check_package_md5(job.package_path, job.expected_md5.c_str());
+  if (checked < 0) {
+    job.md5_refused = true;  // a wrong package is never installed
+    return -1;
+  }
+  if (checked > 0) job.md5_verified = true;
+  int32_t result = install->entry_ ? install->entry_(&job) : -1;
   // Only a package that really went in counts as installed: the ranking never offers an
   // address of the history as an update again.
   if (result == 0) append_history(install->history_folder.c_str(), install->address.c_str());

@@ -62,9 +62,10 @@ static_assert(debug_status_index == install_date_index + 1 && uninstall_link_ind
               "a save writes the values before InstallDate in one run, then these two by name");
 static_assert(language_index < install_date_index, "Language is saved with the others");
 
-// The key load_settings opened; saves write nothing without it.
-std::unique_ptr<registry_key> settings_key;
-std::mutex save_lock;
+// The key load_settings opened; saves write nothing without it. Never destroyed: a worker
+// (the scan report's upload) may still save while the process exits.
+std::unique_ptr<registry_key>& settings_key = *new std::unique_ptr<registry_key>;
+std::mutex& save_lock = *new std::mutex;
 
 uint32_t& number_field(const setting_value& v) {
   return *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(&app_settings) + v.offset);

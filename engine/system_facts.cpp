@@ -8,15 +8,17 @@ system_info_record system_info;
 uint16_t ui_language;
 char16_t exe_path[260];
 
-std::u16string processor_name;
-std::u16string os_version_text;
-std::u16string os_caption;
-std::u16string memory_text;
-std::u16string display_name;
-std::u16string sound_name;
-std::u16string system_uuid;
-std::u16string system_maker;
-std::u16string system_model;
+// The texts are never destroyed: the matching exchange and the report read them on worker
+// threads, which may still run while the process exits.
+std::u16string& processor_name = *new std::u16string;
+std::u16string& os_version_text = *new std::u16string;
+std::u16string& os_caption = *new std::u16string;
+std::u16string& memory_text = *new std::u16string;
+std::u16string& display_name = *new std::u16string;
+std::u16string& sound_name = *new std::u16string;
+std::u16string& system_uuid = *new std::u16string;
+std::u16string& system_maker = *new std::u16string;
+std::u16string& system_model = *new std::u16string;
 
 namespace {
 

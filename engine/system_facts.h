@@ -54,15 +54,15 @@ extern uint16_t ui_language;
 extern char16_t exe_path[260];
 
 // Texts read from WMI; empty when their query failed.
-extern std::u16string processor_name;
-extern std::u16string os_version_text;
-extern std::u16string os_caption;
-extern std::u16string memory_text;
-extern std::u16string display_name;
-extern std::u16string sound_name;
-extern std::u16string system_uuid;
-extern std::u16string system_maker;
-extern std::u16string system_model;
+extern std::u16string& processor_name;
+extern std::u16string& os_version_text;
+extern std::u16string& os_caption;
+extern std::u16string& memory_text;
+extern std::u16string& display_name;
+extern std::u16string& sound_name;
+extern std::u16string& system_uuid;
+extern std::u16string& system_maker;
+extern std::u16string& system_model;
 
 // WMI as the facts use it: the two ways of reading one property of a class.
 class wmi_source {

@@ -12,9 +12,10 @@
 #include "engine/net_client.h"
 #include "engine/worker_task.h"
 
-std::string published_version;
-std::string published_version_link;
-std::mutex published_version_lock;
+// Never destroyed: a check may still run while the process exits.
+std::string& published_version = *new std::string;
+std::string& published_version_link = *new std::string;
+std::mutex& published_version_lock = *new std::mutex;
 
 namespace {
 
@@ -28,6 +29,11 @@ bool is_web_link(const std::string& link) {
 }
 
 }  // namespace
+
+version_info published_version_copy() {
+  std::lock_guard<std::mutex> lock(published_version_lock);
+  return {published_version, published_version_link};
+}
 
 bool parse_version_info(const char* text, version_info& info) {
   if (!text) return false;
@@ -52,12 +58,14 @@ int32_t run_version_check(const version_check_job& job) {
   if (fetch_text(version_file_url(), text) < 0) return -1;
   version_info info;
   const bool whole = parse_version_info(text.data(), info);
-  // Checks may overlap: each one publishes and reports under the lock, so the texts the
-  // window reads belong to the message it handles.
-  std::lock_guard<std::mutex> lock(published_version_lock);
-  if (!info.version.empty()) published_version = info.version;
-  if (!whole) return -1;
-  published_version_link = info.link;
+  {
+    // Only the writes are under the lock: the window takes it too, and a message sent while
+    // it is held would wait on a window that waits on the lock.
+    std::lock_guard<std::mutex> lock(published_version_lock);
+    if (!info.version.empty()) published_version = info.version;
+    if (!whole) return -1;
+    published_version_link = info.link;
+  }
   if (job.notify) job.notify(job.window, job.flag ? WM_APP_VERSION_RESULT : WM_APP_SHOW_UPDATE_LINK);
   return 0;
 }

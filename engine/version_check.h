@@ -9,17 +9,19 @@
 #include "engine/version_compare.h"
 #include "widgets/app_messages.h"
 
-// Set by the last successful check. The main window reads them while handling one of the
-// messages: the sending thread holds published_version_lock until the message is handled, so
-// the reader needs no lock (and must not take it).
-extern std::string published_version;
-extern std::string published_version_link;
-extern std::mutex published_version_lock;
-
 struct version_info {
   std::string version;
   std::string link;
 };
+
+// Set by the last successful check, under published_version_lock. A reader takes the lock only
+// to copy them (the main window keeps its own copy); no one holds it across a message.
+extern std::string& published_version;
+extern std::string& published_version_link;
+extern std::mutex& published_version_lock;
+// Both texts as they stand, copied under the lock.
+version_info published_version_copy();
+
 // True when both "version" and "link" were read and the link is an http:// or https:// one;
 // the version is filled even when the link is missing.
 bool parse_version_info(const char* text, version_info& info);

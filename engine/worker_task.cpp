@@ -1,10 +1,13 @@
 #include "engine/worker_task.h"
 
+#include <atomic>
 #include <new>
 
 thread_handle (*worker_task_c::thread_starter)(thread_routine, void*) = start_thread;
 
 namespace {
+
+std::atomic<int32_t> live_count{0};
 
 // Drops one reference; the side that drops the last one frees the state and the block.
 void drop_reference(task_shared_state* shared, task_block* block) {
@@ -40,14 +43,18 @@ bool worker_task_c::start() {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     ++shared_->ref_count;
   }
+  ++live_count;  // before the thread runs, so that it never reads as gone while it starts
   thread_ = thread_starter(&worker_task_c::thread_proc, block_);
   if (!thread_) {
+    --live_count;
     std::lock_guard<std::mutex> lock(shared_->mutex);
     --shared_->ref_count;  // the thread that never ran holds no reference
     return false;
   }
   return true;
 }
+
+int32_t worker_task_c::live_threads() { return live_count.load(); }
 
 bool worker_task_c::is_running() { return ref_count() == 2; }
 
@@ -76,5 +83,6 @@ unsigned THREAD_CALL worker_task_c::thread_proc(void* parameter) {
   int32_t result = block->callback(block->argument);
   block->result = result;
   drop_reference(block->shared, block);
+  --live_count;  // last: nothing of the task is touched after this
   return 0;
 }

@@ -62,6 +62,10 @@ class worker_task_c {
   // Reads the reference count (tests and diagnostics).
   int32_t ref_count();
 
+  // Threads of every task in the process whose callback has not yet returned: the one count
+  // that the quit waits on and that shutdown asks before it frees what threads use.
+  static int32_t live_threads();
+
   // How threads are started; tests replace it to see a start that fails.
   static thread_handle (*thread_starter)(thread_routine, void*);
 

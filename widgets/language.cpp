@@ -51,7 +51,8 @@ struct language_state {
 };
 
 language_state& state() {
-  static language_state s;
+  // Never destroyed: a worker may still look up a text while the process exits.
+  static language_state& s = *new language_state;
   return s;
 }
 

@@ -302,3 +302,31 @@ TEST(MainWindowState, OnlyWebLinksAreOpened) {
   };
   for (const auto& r : rows) EXPECT_EQ(is_openable_link(r.link), r.openable) << r.link;
 }
+
+// The quit question names the work; a job comes first, as the quit waits for it.
+TEST(MainWindowState, TheQuitQuestionNamesTheWork) {
+  auto work = [](std::initializer_list<bool running_work::*> on) {
+    running_work w;
+    for (auto field : on) w.*field = true;
+    return w;
+  };
+  const struct {
+    running_work work;
+    const char* key;
+    bool jobs;
+  } rows[] = {
+      {work({}), nullptr, false},
+      {work({&running_work::download}), "quit_confirm", false},
+      {work({&running_work::scan}), "quit_confirm_scan", false},
+      {work({&running_work::backup, &running_work::download}), "quit_confirm_backup", false},
+      {work({&running_work::install, &running_work::download, &running_work::scan}), "quit_confirm_install", true},
+      {work({&running_work::uninstall, &running_work::scan}), "quit_confirm_uninstall", true},
+      {work({&running_work::restore}), "quit_confirm_restore", true},
+  };
+  for (const auto& r : rows) {
+    const char* key = quit_question_key(r.work);
+    EXPECT_EQ(key ? std::string(key) : "", r.key ? std::string(r.key) : "") << (r.key ? r.key : "none");
+    EXPECT_EQ(r.work.any(), r.key != nullptr);
+    EXPECT_EQ(r.work.jobs(), r.jobs) << (r.key ? r.key : "none");
+  }
+}

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "base/wide.h"
+
 #include "tests/app/row_host_fixture.h"
 
 namespace {
@@ -198,6 +203,53 @@ TEST(DownloadRowWindow, ASmallZipRunsUnwatchedAndOutlivesItsRow) {
   EXPECT_FALSE(package_install_running(f.address));
   EXPECT_EQ(starts_of(f.standin_log(), "extract.exe"), 1u);
   EXPECT_EQ(last_line(f.history()), f.address);
+}
+
+// A package of 300 MB is checked against its sum when Install is pressed: the check runs
+// in the install job, and the window answers meanwhile. Its sum differs here: the file goes,
+// the row offers the download again and nothing is extracted.
+TEST(DownloadRowWindow, TheWindowAnswersWhileAHugePackageIsChecked) {
+  constexpr uint32_t huge = 300u << 20;
+  row_host_fixture f;
+  ASSERT_TRUE(f.open({"huge.zip", "", std::string(32, 'c'), huge}));
+  {
+    // Zeros without writing them: the file system gives them when read.
+    download_session_c* s = f.row()->session();
+    HANDLE h = CreateFileW(as_wide(s->final_path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = huge;
+    ASSERT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+    s->resolve_download_files();
+    SendMessageW(f.row()->handle(), WM_TIMER, 0, 0);
+  }
+  ASSERT_EQ(f.action_text(), L"Install");
+  HWND window = f.host->handle();
+  std::atomic<bool> stop{false};
+  std::atomic<int> answered{0}, missed{0};
+  std::thread asker([&] {
+    while (!stop) {
+      DWORD_PTR r = 0;
+      if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &r))
+        ++answered;
+      else
+        ++missed;
+      Sleep(20);
+    }
+  });
+  f.press_action();
+  const bool ended = gui::pump_until([&] { return !package_install_running(f.address); }, 60000);
+  gui::pump_for(300);
+  stop = true;
+  asker.join();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(missed.load(), 0);
+  EXPECT_GT(answered.load(), 0);
+  EXPECT_FALSE(fs::exists(f.final_file()));
+  EXPECT_EQ(f.row()->session()->status, download_failed);
+  EXPECT_EQ(starts_of(f.standin_log(), "extract.exe"), 0u);
+  EXPECT_EQ(f.history(), "");
 }
 
 TEST(DownloadRowWindow, AutomaticBackupIsQueuedPerDeviceBeforeTheExtractor) {

@@ -263,3 +263,46 @@ TEST_F(DownloadSessions, ARunningSessionKeepsItsFilesThroughARefresh) {
 }
 
 }  // namespace
+
+namespace {
+
+using DownloadSessionEnds = DownloadSessions;
+
+// The folder changes after the transfer's thread has ended but before its owner took the end
+// in (the row looks every 200 ms): the complete file is moved where it was written, not left
+// as a ".tmp" in the old folder while the session offers the download again.
+TEST_F(DownloadSessionEnds, AnEndedTransferNotYetTakenInKeepsItsFolderThroughARefresh) {
+  stand_in_service service;
+  ASSERT_TRUE(service.running());
+  const std::string bytes = package(6000);
+  service.add_package("driver.zip", bytes);
+  download_session_c* s = find_download_session(service.url("/packages/driver.zip").c_str(), 6000);
+  const std::u16string written_to = s->final_path;
+  ASSERT_EQ(s->start(), 0);
+  wait_for_thread(s->task.thread());
+  while (s->is_running()) {}
+  use_folder("other");
+  refresh_download_sessions();
+  EXPECT_EQ(s->status, download_running);
+  EXPECT_EQ(s->final_path, written_to);
+  EXPECT_EQ(finish_download_session(*s, utf8_to_u16(md5_hex(bytes)).c_str()), download_done);
+  EXPECT_EQ(read_file_bytes(disk(written_to)), bytes);
+  EXPECT_FALSE(fs::exists(disk(written_to + u".tmp")));
+}
+
+// The end rule runs on the user-interface thread: it takes the sum that the transfer's thread
+// took of what it wrote, and reads no file (here the bytes changed after the thread ended).
+TEST_F(DownloadSessionEnds, TheEndRuleTakesTheSumTheTransfersThreadTook) {
+  stand_in_service service;
+  ASSERT_TRUE(service.running());
+  const std::string bytes = package(5000);
+  service.add_package("driver.zip", bytes);
+  download_session_c* s = find_download_session(service.url("/packages/driver.zip").c_str(), 5000);
+  ASSERT_EQ(s->start(), 0);
+  wait_for_thread(s->task.thread());
+  while (s->is_running()) {}
+  write_file_bytes(disk(s->partial_path), std::string(5000, 'z'));
+  EXPECT_EQ(finish_download_session(*s, utf8_to_u16(md5_hex(bytes)).c_str()), download_done);
+}
+
+}  // namespace

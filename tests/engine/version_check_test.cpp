@@ -139,3 +139,28 @@ TEST_F(VersionCheck, OverlappingChecksEachDeliverTheirOwnMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stands in for a window whose handler takes the lock (the update link's click did): it asks
+// from another thread, as the user-interface thread would, whether the lock is free.
+std::atomic<int> lock_free_at_delivery{-1};
+void probe_lock(void*, unsigned) {
+  std::thread other([] {
+    const bool free = published_version_lock.try_lock();
+    if (free) published_version_lock.unlock();
+    lock_free_at_delivery = free ? 1 : 0;
+  });
+  other.join();
+}
+
+}  // namespace
+
+TEST_F(VersionCheck, TheMessageIsSentWithTheLockFree) {
+  stand_in_service service({}, R"({"version": {"version": "8.5.2", "link": "http://dl.example/v852.exe"}})");
+  ASSERT_TRUE(service.running());
+  service.use_for_endpoints();
+  lock_free_at_delivery = -1;
+  EXPECT_EQ(run_version_check({1, nullptr, probe_lock}), 0);
+  EXPECT_EQ(lock_free_at_delivery.load(), 1);
+}

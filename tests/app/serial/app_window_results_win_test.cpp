@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/download_panel_win.h"
 #include "base/text.h"
+#include "engine/download_sessions.h"
+#include "engine/package_installs.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/device_fixture.h"
 #include "widgets/app_messages.h"
@@ -246,4 +250,119 @@ TEST_F(AppWindowResults, AnExclusionRemovedInThePreferencesIsBackOnTheUpdatePage
   const std::string file = exclusion_file(exclusions);
   EXPECT_NE(file.find(md5_b), std::string::npos);
   EXPECT_EQ(file.find(md5_a), std::string::npos) << file;
+}
+
+namespace {
+
+// What the install step and its job saw while a scan was asked for under its question.
+struct reentry_record {
+  HWND main = nullptr;
+  main_window_c* window = nullptr;
+  int32_t state_in_question = -1;
+  int questions = 0;
+  std::atomic<int> jobs{0};
+  std::u16string package_path;
+  std::vector<std::u16string> wanted_infs;
+};
+reentry_record* reentry = nullptr;
+
+bool admin() { return true; }
+
+// The question as a modal dialog acts on the main window, with a scan request posted while it
+// is open (the scheduled scan, a second start with "--autoscan").
+int question_with_scan_request(HWND, int, const char16_t*) {
+  ++reentry->questions;
+  EnableWindow(reentry->main, FALSE);
+  PostMessageW(reentry->main, WM_APP_START_SCAN, 0, 0);
+  gui::pump_for(200);
+  EnableWindow(reentry->main, TRUE);
+  reentry->state_in_question = reentry->window->state();
+  return 2;  // no backup first
+}
+
+int32_t record_install_job(void* argument) {
+  const auto* job = static_cast<const install_job*>(argument);
+  reentry->package_path = job->package_path;
+  reentry->wanted_infs.assign(job->wanted_infs.begin(), job->wanted_infs.end());
+  ++reentry->jobs;
+  return 0;
+}
+
+}  // namespace
+
+// A scan asked for while the install's question is open starts only once the install step has
+// returned to the message loop: the step reads its row's group and devices to the end.
+TEST_F(AppWindowResults, AScanAskedForUnderAnInstallQuestionWaitsForTheInstallStep) {
+  const std::u16string usb_guid = u"{36FC9E60-C465-11CF-8056-444553540000}";
+  device_fixture fx;
+  fx.add_class(usb_guid, u"USB", u"Universal Serial Bus controllers");
+  fixture_device d;
+  d.instance_id = u"USB\\VID_7A2E&PID_0001\\1";
+  d.class_name = u"USB";
+  d.class_guid = usb_guid;
+  d.device_desc = u"Reentry camera";
+  d.hardware_ids = {u"USB\\VID_7A2E&PID_0001"};
+  d.driver_values = {{u"InfPath", u"oem7a2e.inf"}, {u"DriverVersion", u"1.0.0.0"}, {u"DriverDate", u"3-14-2019"},
+                     {u"DriverDesc", u"Reentry camera driver"},
+                     {u"MatchingDeviceId", u"USB\\VID_7A2E&PID_0001"}, {u"ProviderName", u"Acme"}};
+  fx.add_device(d);
+  const std::string address = "http://127.0.0.1:1/packages/reentry.zip";
+  stand_in_service service(
+      {}, "{\"drivers\": {\"USB\\\\VID_7A2E&PID_0001\": [{\"hardid\": \"USB\\\\VID_7A2E&PID_0001\", \"id\": 301, "
+          "\"ver\": \"2.0.0.0\", \"size\": 5000, \"remote_url\": \"" +
+              address +
+              "\", \"infpath\": \"pkg\\\\p\\\\p.inf\", \"md5sum\": \"\", \"manu\": \"Acme\", \"date\": "
+              "\"2024-02-02\", \"desc\": \"Acme\", \"sign\": 0, \"cp\": 1, \"targetos\": 61, \"class\": \"USB\"}]}}");
+  ASSERT_TRUE(service.running());
+  service.use_for_endpoints();
+  temp_folder temp;
+  copy_cut(app_settings.DownloadPath, temp.path().u16string());
+  copy_cut(app_settings.exclusion_list_path, (temp.path() / "Exclusion.dat").u16string());
+  download_row_seams rows_seams;
+  rows_seams.is_administrator = admin;
+  rows_seams.show_message = question_with_scan_request;
+  rows_seams.install_entry = record_install_job;
+  rows_seams.program_folder = temp.path().u16string();
+
+  HWND w = make();
+  ASSERT_NE(w, nullptr);
+  reentry_record seen;
+  seen.main = w;
+  seen.window = window_.get();
+  reentry = &seen;
+  window_->download_page.seams().rows = &rows_seams;
+  SendMessageW(w, WM_APP_START_SCAN, 0, 0);
+  ASSERT_TRUE(wait_scan_end());
+  ASSERT_EQ(window_->current_page(), window_->download_page.handle());
+  download_session_c* session = find_download_session(address.c_str(), 5000);
+  ASSERT_NE(session, nullptr);
+  write_file_bytes(fs::path(session->final_path), std::string(5000, 'P'));
+  session->resolve_download_files();
+  ASSERT_EQ(session->status, download_done);
+  std::vector<HWND> r = update_rows(window_->download_page.rows_window());
+  ASSERT_EQ(r.size(), 1u);
+  app_settings.AutoBackup = 2;  // asks whether to back up first
+  auto exchanges = [&] {
+    int n = 0;
+    for (const auto& q : service.requests())
+      if (q.text("method") == "POST" && q.text("path") == "/service/") ++n;
+    return n;
+  };
+  const int before = exchanges();
+
+  SendMessageW(r[0], WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);  // Install
+  EXPECT_EQ(seen.questions, 1);
+  EXPECT_EQ(seen.state_in_question, main_results);
+  EXPECT_EQ(window_->state(), main_results);  // not even when the step has returned
+  EXPECT_TRUE(gui::pump_until([&] { return seen.jobs == 1; }, 10000));
+  EXPECT_EQ(seen.package_path, session->final_path);
+  EXPECT_EQ(seen.wanted_infs, std::vector<std::u16string>{u"p\\p.inf"});  // the package root taken off
+  // From the loop, the scan that was asked for.
+  EXPECT_TRUE(gui::pump_until([&] { return exchanges() == before + 1; }, 10000));
+  EXPECT_TRUE(wait_scan_end());
+  gui::pump_until([] { return !any_package_install_running(); }, 10000);
+  app_settings.AutoBackup = 0;
+  reentry = nullptr;
+  window_.reset();
+  download_sessions.clear();
 }

@@ -333,6 +333,7 @@ TEST_F(AppWindow, ScanRequestsWaitWhileADialogIsOpen) {
   SendMessageW(w, WM_COMMAND, 40018, 0);  // Exit from the tray waits too
   EXPECT_TRUE(IsWindow(w));
   EnableWindow(w, TRUE);
+  gui::pump_for(50);  // what waited runs from the message loop
   EXPECT_EQ(window_->state(), main_scanning);  // the one waiting scan
   EXPECT_FALSE(IsWindow(w));                   // and the waiting Exit
 }

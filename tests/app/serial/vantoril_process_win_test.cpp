@@ -216,3 +216,34 @@ TEST_F(VantorilProcess, ASecondStartActivatesTheFirstAndEnds) {
   DestroyWindow(decoy);
   EXPECT_EQ(exit_first(first), 0u);
 }
+
+// Exit while the version check at start-up is held by the service (one byte of its answer
+// every few seconds): the window goes, the quit waits its bounded time and the process ends
+// with 0, leaving the check's thread what it uses.
+TEST_F(VantorilProcess, ExitDuringAHeldVersionCheckEndsWithZero) {
+  stand_in_service held({"--mode", "slow", "--only", "/service/version.xml", "--chunk", "1", "--delay", "5"});
+  ASSERT_TRUE(held.running());
+  held.use_for_endpoints();
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Vantoril", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  const DWORD one = 1;
+  RegSetValueExW(key, L"CheckVersion", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+  RegCloseKey(key);
+  started first;
+  ASSERT_TRUE(start_program(L"", first));
+  HWND w = wait_main_window();
+  ASSERT_NE(w, nullptr);
+  auto asked = [&] {
+    for (const auto& r : held.requests())
+      if (r.text("path") == "/service/version.xml") return true;
+    return false;
+  };
+  const DWORD start = GetTickCount();
+  while (!asked() && GetTickCount() - start < 15000) Sleep(100);
+  ASSERT_TRUE(asked());
+  PostMessageW(w, WM_COMMAND, 40018, 0);
+  EXPECT_EQ(wait_pumping(first.process, 30000), 0u);
+  set_close_to_tray(1);  // CheckVersion back to 0
+}
