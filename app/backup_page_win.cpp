@@ -1,3 +1,4 @@
+#include "app/row_window_win.h"
 #include "app/backup_page_win.h"
 
 #include <cwchar>
@@ -279,7 +280,7 @@ bool backup_window_c::process_window_message(HWND window, UINT message, WPARAM w
       return true;
     case WM_COMMAND:
       if (LOWORD(wparam) != backup_all_id) return false;
-      backup_selected();
+      if (is_click_command(wparam)) backup_selected();
       return true;
     default:
       break;

@@ -30,7 +30,6 @@ namespace {
 constexpr UINT_PTR row_timer = 0;
 constexpr int png_unchecked = 171, png_checked = 172, png_action = 173, png_whql = 175, png_strip = 177,
               png_menu = 200;
-const COLORREF selected_background = RGB(240, 243, 249);
 
 bool real_is_administrator() { return IsUserAnAdmin() != FALSE; }
 
@@ -67,7 +66,7 @@ download_row_seams::download_row_seams()
     : is_administrator(real_is_administrator), show_message(real_show_message), install_entry(::install_entry) {}
 
 download_panel_c::download_panel_c(int32_t row_group, driver_group* group, download_row_seams seams)
-    : group_(group), seams_(std::move(seams)) {
+    : row_window_c(menu_button_id), group_(group), seams_(std::move(seams)) {
   group_id = row_group;
   if (group_ && group_->candidate) {
     address_ = group_->candidate->remote_url;
@@ -96,10 +95,6 @@ int download_panel_c::measure_height() {
 bool download_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
   const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
   return window_impl<download_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
-}
-
-void download_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  make_row_button(handle(), button, id, png, background_);
 }
 
 void download_panel_c::on_create() {
@@ -283,21 +278,8 @@ void download_panel_c::on_select_rows(WPARAM which) {
   RedrawWindow(check_.handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
 }
 
-void download_panel_c::on_row_selected(WPARAM row) {
-  selected_ = row_of(row) == static_cast<panel_c*>(this);
-  COLORREF next = selected_ ? selected_background : RGB(255, 255, 255);
-  if (next == background_) return;
-  background_ = next;
-  for (bitmap_button_c* b : {&action_, &check_, &menu_}) b->background_colour = next;
-  RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
-}
-
 HWND download_panel_c::top_level() const { return GetAncestor(handle(), GA_ROOT); }
 
-HWND download_panel_c::page() const {
-  HWND list = GetParent(handle());
-  return list ? GetParent(list) : nullptr;
-}
 
 int download_panel_c::ask(int type, const char* key) {
   return seams_.show_message ? seams_.show_message(top_level(), type, get_text(key)) : 2;
@@ -433,66 +415,24 @@ void download_panel_c::show_menu(POINT point) {
                  });
 }
 
+bool download_panel_c::on_row_command(int id) {
+  if (id >= cmd_action && id <= cmd_exclude)
+    on_menu_command(id - cmd_action);
+  else if (id == action_id)
+    on_action();
+  else if (id == check_id)
+    on_check();
+  else
+    return false;
+  return true;
+}
+
 bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                               LRESULT& result) {
   result = 0;
-  switch (message) {
-    case WM_CREATE:
-      on_create();
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
-      return true;
-    case WM_RBUTTONUP:
-      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
-      return true;
-    case WM_LBUTTONDBLCLK:
-      show_details();
-      return true;
-    case WM_SIZE:
-      layout(LOWORD(lparam), HIWORD(lparam));
-      return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      PAINTSTRUCT ps;
-      HDC target = message == WM_PAINT ? BeginPaint(window, &ps) : reinterpret_cast<HDC>(wparam);
-      RECT client;
-      GetClientRect(window, &client);
-      {
-        memory_dc_c memory(target, client);
-        int saved = SaveDC(memory.dc());
-        paint(memory.dc(), client);
-        RestoreDC(memory.dc(), saved);
-      }
-      if (message == WM_PAINT) EndPaint(window, &ps);
-      return true;
-    }
-    case WM_TIMER:
-      download_row_timer();
-      return true;
-    case WM_COMMAND: {
-      int id = LOWORD(wparam);
-      if (id >= cmd_action && id <= cmd_exclude) {
-        on_menu_command(id - cmd_action);
-        return true;
-      }
-      if (id == action_id) {
-        on_action();
-        return true;
-      }
-      if (id == check_id) {
-        on_check();
-        return true;
-      }
-      if (id == menu_button_id) {
-        show_menu(cursor_in_client(window));
-        return true;
-      }
-      return false;
-    }
-    default:
-      break;
+  if (message == WM_TIMER) {
+    download_row_timer();
+    return true;
   }
   if (message == WM_APP_START_DOWNLOAD) {
     if (checked_) start_download();
@@ -502,9 +442,5 @@ bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM 
     on_select_rows(wparam);
     return true;
   }
-  if (message == WM_APP_ROW_SELECTED) {
-    on_row_selected(wparam);
-    return true;
-  }
-  return false;
+  return route_row_message(window, message, wparam, lparam, result);
 }

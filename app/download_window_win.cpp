@@ -1,3 +1,4 @@
+#include "app/row_window_win.h"
 #include "app/download_window_win.h"
 
 #include "app/download_panel_win.h"
@@ -311,7 +312,7 @@ bool download_window_c::process_window_message(HWND window, UINT message, WPARAM
       return true;
     case WM_COMMAND:
       if (LOWORD(wparam) != download_all_id) return false;
-      download_selected();
+      if (is_click_command(wparam)) download_selected();
       return true;
     default:
       break;

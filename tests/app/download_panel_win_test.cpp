@@ -89,6 +89,20 @@ TEST(DownloadRowWindow, WrongMd5EndsInDownloadErrorWithNoFile) {
   shot(f.host->handle(), "row-error");
 }
 
+TEST(DownloadRowWindow, ADoubleClickOnDownloadStartsItOnce) {
+  row_host_fixture f;
+  std::string bytes = letters(400000, 6);
+  ASSERT_TRUE(f.open({"twice.zip", bytes, md5_of(bytes)}, {"--mode", "slow", "--delay", "0.02", "--chunk", "2048"}));
+  gui::double_click_at(f.row()->action_button(), 20, 10);
+  gui::pump_for(200);
+  // The second half of the double click neither pauses it nor starts it again.
+  EXPECT_EQ(f.action_text(), L"Pause");
+  EXPECT_EQ(f.row()->session()->status, download_running);
+  ASSERT_TRUE(gui::pump_until([&] { return !f.packages->requests().empty(); }, 10000));
+  gui::pump_for(200);
+  EXPECT_EQ(f.packages->requests().size(), 1u);
+}
+
 TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
   row_host_fixture f;
   std::string bytes = letters(400000, 4);
