@@ -1,10 +1,10 @@
-#include "app/row_window_win.h"
 #include "app/backup_page_win.h"
 
 #include <cwchar>
 
 #include "app/backup_page.h"
 #include "app/backup_progress_window_win.h"
+#include "app/row_window_win.h"
 #include "base/wide.h"
 #include "engine/thread.h"
 #include "framework/gdi.h"

@@ -63,6 +63,7 @@ class download_panel_c : public window_impl<download_panel_c>, public row_window
   bool checked() const { return checked_ != 0; }
   driver_group* group() const { return group_; }
   HWND action_button() const { return action_.handle(); }
+  HWND check_box() const { return check_.handle(); }
 
  private:
   int measure_height();
