@@ -355,21 +355,6 @@ TEST_F(PreferencesOk, OkWritesOnlyItsOwnFieldsAndKeepsWhatAWorkerSaved) {
   fs::remove_all(job_file(), ec);
 }
 
-TEST_F(PreferencesOk, WithoutATaskSchedulerTheScheduledScanStillGoesOff) {
-  app_settings.EnableScheduler = 1;
-  save_settings();
-  settings_dialog_fixture f;
-  f.open();
-  f.dialog->box(c::enable)->set_checked(0);
-  CoUninitialize();  // the scheduler cannot be created on this thread now
-  gui::dialog_answerer message(L"Vantoril", IDOK);
-  EXPECT_TRUE(f.dialog->on_ok());
-  gui::pump_for(100);
-  EXPECT_EQ(message.answered(), 0);
-  EXPECT_EQ(reg_number(L"EnableScheduler"), 0u);
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-}
-
 TEST_F(PreferencesOk, CancelChangesNothing) {
   settings_dialog_fixture f;
   std::wstring before = reg_text(L"DownloadPath");
