@@ -315,6 +315,15 @@ BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// Shown as the user left it, or restored when minimised: SW_SHOW would leave an iconic
+// window a taskbar button, and a dialog centred on it would open at the screen's corner.
+void show_main_window(HWND window) {
+  if (IsIconic(window))
+    ShowWindow(window, SW_RESTORE);
+  else if (!IsWindowVisible(window))
+    ShowWindow(window, SW_SHOW);
+}
+
 }  // namespace
 
 HWND main_window_c::open_dialog() const {
@@ -325,7 +334,7 @@ HWND main_window_c::open_dialog() const {
 }
 
 void main_window_c::bring_modal_to_front() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   HWND popup = open_dialog();
   if (!popup) popup = handle();
   SetForegroundWindow(popup);
@@ -338,7 +347,7 @@ void main_window_c::carry_out(const main_step& s) {
   const uint32_t a = s.actions;
   HWND self = handle();
   if (a & act_show_window) {
-    ShowWindow(self, SW_SHOW);
+    show_main_window(self);
     SetForegroundWindow(self);
     BringWindowToTop(self);
   }
@@ -462,7 +471,7 @@ void main_window_c::on_menu_command(int index) {
 // The preferences dialog, owned by this window (which it disables while it is open, so that
 // requests meanwhile wait for it to close).
 void main_window_c::show_preferences() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   preferences_report report;
   report.install_running = any_package_install_running;
   show_preferences_dialog(handle(), report);
@@ -475,7 +484,7 @@ void main_window_c::show_preferences() {
 // so that requests wait for the dialog as they do for any other.
 void main_window_c::show_about() {
   HWND self = handle();
-  if (!IsWindowVisible(self)) ShowWindow(self, SW_SHOW);
+  show_main_window(self);
   EnableWindow(self, FALSE);
   RECT r;
   GetWindowRect(self, &r);
@@ -491,7 +500,7 @@ void main_window_c::show_about() {
 }
 
 void main_window_c::check_for_updates() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   seams_.start_version_check(1, handle());
 }
 
