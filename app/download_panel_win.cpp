@@ -231,13 +231,18 @@ void download_panel_c::download_row_timer() {
   if (action_.handle()) RedrawWindow(action_.handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
 }
 
-void download_panel_c::start_download() {
-  if (!session_) return;
-  if (session_->status == download_running && !session_->transfer.cancel) return;
-  if (session_->status == download_done) return;
+const char* download_panel_c::start_download() {
+  if (!session_) return nullptr;
+  if (session_->status == download_running && !session_->transfer.cancel) return nullptr;
+  if (session_->status == download_done) return nullptr;
   copy_cut(session_->md5sum, md5sum_);
-  if (resume_download_session(*session_) == 0) start_timer();
+  const char* refusal = nullptr;
+  if (resume_download_session(*session_) == 0)
+    start_timer();
+  else  // the session names no partial file when the folder leaves no room for its name
+    refusal = session_->partial_file[0] ? "download_not_started" : "download_folder_too_long";
   update_action_text();
+  return refusal;
 }
 
 void download_panel_c::on_action() {
@@ -252,7 +257,7 @@ void download_panel_c::on_action() {
     case download_none:
     case download_partial:
     case download_failed:
-      start_download();
+      if (const char* refusal = start_download()) ask(2, refusal);
       break;
     default:
       break;
@@ -317,6 +322,7 @@ void download_panel_c::install() {
     progress_.set_value(0);
     update_action_text();
     RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ask(2, "download_md5_mismatch");
     return;
   }
   if (d.back_up) backup_before_install();
@@ -325,8 +331,11 @@ void download_panel_c::install() {
   job.md5_verified = verified == 1;
   job.owner_window = top_level();
   install_->history_folder = seams_.program_folder.empty() ? running_program_folder() : seams_.program_folder;
-  // A job that does not start shows nothing and counts as nothing.
-  if (!start_package_install(*install_)) return;
+  // A job that does not start counts as nothing; the user is told.
+  if (!start_package_install(*install_)) {
+    ask(2, "download_install_not_started");
+    return;
+  }
   if (!shows_install_wait(job.package_path, readable_file_size(job.package_path))) return;
   std::shared_ptr<package_install_c> held = install_;  // the row may go while the dialog runs
   setup_progress_window_c wait(&held->task, get_text("btn_install"));
@@ -435,7 +444,8 @@ bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM 
     return true;
   }
   if (message == WM_APP_START_DOWNLOAD) {
-    if (checked_) start_download();
+    // The refusal goes back to the page, which tells it once for all rows.
+    if (checked_) result = LRESULT(start_download());
     return true;
   }
   if (message == WM_APP_SELECT_ROWS) {

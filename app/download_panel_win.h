@@ -54,7 +54,8 @@ class download_panel_c : public window_impl<download_panel_c>, public row_window
 
   // The steps, public for the page and the tests.
   void on_action();
-  void start_download();
+  // Null when it started (or runs already), else the key of the message that says why not.
+  const char* start_download();
   void install();
   void on_menu_command(int index);
   void show_menu(POINT client_point) override;

@@ -232,7 +232,13 @@ void download_window_c::download_selected() {
   _snwprintf(text, 1023, as_wide(get_text(d.key)), int(d.files), as_wide(size));
   text[1023] = 0;
   if (!seams_.show_message || seams_.show_message(handle(), d.message_type, as_u16(text)) != 1) return;
-  send_to_rows(WM_APP_START_DOWNLOAD, 0);
+  // In window order, like send_to_rows; a row that cannot start says why, once for all.
+  const char* refusal = nullptr;
+  if (rows_->handle())
+    for (HWND child = GetTopWindow(rows_->handle()); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (auto* key = reinterpret_cast<const char*>(SendMessageW(child, WM_APP_START_DOWNLOAD, 0, 0)))
+        if (!refusal) refusal = key;
+  if (refusal) seams_.show_message(handle(), 2, get_text(refusal));
 }
 
 void download_window_c::exclude_driver(panel_c* row) {

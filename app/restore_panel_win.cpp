@@ -44,6 +44,8 @@ restore_page_seams::restore_page_seams()
 
 restore_panel_c::restore_panel_c(backup_record* record, const restore_page_seams& seams)
     : row_window_c(menu_button_id), record_(record), seams_(seams) {
+  static uint32_t next_serial = 0;
+  serial_ = ++next_serial;
   group_id = row_group;
   layout_.devices = record_ ? record_->devices.size() : 0;
 }
@@ -137,8 +139,12 @@ void restore_panel_c::delete_file() {
     return;
   const std::u16string path = archive_path();
   bool deleted = DeleteFileW(as_wide(path)) != FALSE;
-  // A file still there keeps its row: it would come back at the next reload anyway.
-  if (!restore_row_goes(deleted, deleted || file_is_gone(path))) return;
+  // A file still there keeps its row (it would come back at the next reload anyway), and
+  // the user learns why.
+  if (!restore_row_goes(deleted, deleted || file_is_gone(path))) {
+    seams_.show_message(GetActiveWindow(), 2, get_text("restore_delete_failed"));
+    return;
+  }
   if (HWND p = page()) post_row_removed(p, this);
 }
 

@@ -45,6 +45,8 @@ class restore_panel_c : public window_impl<restore_panel_c>, public row_window_c
   void draw_content(HDC dc, const RECT& client);
 
   backup_record* record() const { return record_; }
+  // Unique to this row in the process: a row made later at the same address has another.
+  uint32_t serial() const { return serial_; }
   HWND action_button() const { return action_.handle(); }
   HWND menu_button() const { return menu_.handle(); }
 
@@ -61,6 +63,7 @@ class restore_panel_c : public window_impl<restore_panel_c>, public row_window_c
   backup_record* record_;
   restore_page_seams seams_;
   restore_row_layout layout_;
+  uint32_t serial_;
   HIMAGELIST image_list_ = nullptr;
   HPEN grey_pen_ = nullptr, blue_pen_ = nullptr;
   bitmap_button_c action_, menu_;

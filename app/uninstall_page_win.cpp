@@ -84,7 +84,7 @@ bool uninstall_window_c::uninstall(const backup_entry* entry) {
   job_->inf_name = entry->devices[0]->InfPath;
   job_->owner_window = GetAncestor(handle(), GA_ROOT);
   if (!task_.start()) {
-    show_message_window(GetAncestor(handle(), GA_ROOT), 0, get_text("uninstall_not_started"));
+    show_message_window(GetAncestor(handle(), GA_ROOT), 2, get_text("uninstall_not_started"));
     return false;
   }
   set_remove_enabled(false);

@@ -151,6 +151,49 @@ void place_package(row_host_fixture& f, const std::string& bytes) {
   SendMessageW(f.row()->handle(), WM_TIMER, 0, 0);
 }
 
+thread_handle no_thread(thread_routine, void*) { return nullptr; }
+
+TEST(DownloadRowWindow, ADownloadOrInstallThatCannotGoOnSaysWhy) {
+  {
+    // A download folder that leaves no room for the package's file name.
+    row_host_fixture f;
+    fs::path deep = f.temp.path() / std::string(230 - f.temp.path().u16string().size() % 230, 'd');
+    copy_cut(app_settings.DownloadPath, deep.u16string());
+    ASSERT_TRUE(f.open({"long.zip", letters(1000), ""}));
+    f.press_action();
+    EXPECT_EQ(f.asked(), (std::vector<std::string>{"The download folder's path is too long for the package's file "
+                                                   "name. Please choose a shorter download folder in the preferences."}));
+    EXPECT_EQ(f.action_text(), L"Download");
+  }
+  {
+    // A thread that cannot start.
+    row_host_fixture f;
+    ASSERT_TRUE(f.open({"nothread.zip", letters(1000), ""}));
+    worker_task_c::thread_starter = no_thread;
+    f.press_action();
+    worker_task_c::thread_starter = start_thread;
+    EXPECT_EQ(f.asked(), (std::vector<std::string>{"The download could not be started."}));
+    EXPECT_EQ(f.action_text(), L"Download");
+  }
+  {
+    // A package replaced on disk after its download: its MD5 no longer matches at install.
+    row_host_fixture f;
+    std::string bytes = stored_zip(2000);
+    ASSERT_TRUE(f.open({"changed.zip", bytes, md5_of(bytes)}));
+    place_package(f, stored_zip(2100));
+    ASSERT_EQ(f.action_text(), L"Install");
+    f.press_action();
+    ASSERT_FALSE(f.asked().empty());
+    EXPECT_EQ(f.asked().back(), "The downloaded file is damaged: its MD5 checksum does not match. Please download it again.");
+    // In Japanese too.
+    load_language(u"ja");
+    place_package(f, stored_zip(2100));
+    f.press_action();
+    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています (MD5 チェックサムが一致しません)。もう一度ダウンロードしてください。"));
+    load_language(u"en");
+  }
+}
+
 TEST(DownloadRowWindow, InstallOfALargeZipShowsTheWaitWindowAndRecordsTheAddress) {
   row_host_fixture f;
   ASSERT_TRUE(f.open({"big.zip", "", "", 2 << 20}));

@@ -259,12 +259,42 @@ TEST_F(RestorePageWindow, RestoreExtractsThenInstallsUnderTheWaitDialog) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[0].command_line,
             u"extract.exe x \"" + backup + u"\\Fake-Camera-2.3.4.5.zip\" -aos -o\"" + folder + u"\" -r -y");
-  EXPECT_EQ(starts[1].program, u"DPInst64.exe");
-  EXPECT_EQ(starts[1].command_line, u"\"DPInst64.exe\" /F /PATH \"" + folder + u"\"");
+  // The installer of the running system: a 32-bit one on 32-bit Windows.
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const std::u16string dpinst = installer_name(info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL, wow64);
+  EXPECT_EQ(starts[1].program, dpinst);
+  EXPECT_EQ(starts[1].command_line, u"\"" + dpinst + u"\" /F /PATH \"" + folder + u"\"");
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "Fake-Camera-2.3.4.5.inf"));
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "sub" / "driver.sys"));
   EXPECT_TRUE(questions.empty());  // no message about the outcome
   EXPECT_EQ(rows().size(), 2u);    // and no reload
+}
+
+TEST_F(RestorePageWindow, ARestoreWhoseJobFailsSaysSo) {
+  device_info& cam = device(u"USB\\CAM\\1", u"Fake Camera", u"2019-03-14", u"2.3.4.5", true);
+  back_up("Fake-Camera-2.3.4.5", {&cam});
+  show_page();
+  ASSERT_EQ(rows().size(), 2u);
+  // A catalog whose archive name leaves the backup folder: the job refuses it.
+  copy_cut(backup_catalog[0].devices[0].backup_file, u"..\\Fake-Camera-2.3.4.5.zip");
+  modal_watch watch(L"#32770", [&](HWND) { return true; });
+  SendMessageW(row(1)->handle(), WM_COMMAND, MAKEWPARAM(restore_panel_c::action_id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(row(1)->action_button()));
+  EXPECT_TRUE(restore_ended());
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].type, 2);
+  EXPECT_EQ(questions[0].text, u"The backup could not be restored.");
+  // In Japanese too.
+  load_language(u"ja");
+  questions.clear();
+  SendMessageW(row(1)->handle(), WM_COMMAND, restore_panel_c::cmd_restore, 0);
+  EXPECT_TRUE(restore_ended());
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].text, u"バックアップを復元できませんでした。");
+  load_language(u"en");
 }
 
 TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
@@ -283,6 +313,9 @@ TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
   gui::pump_for(150);
   EXPECT_FALSE(dialog_seen);
   EXPECT_FALSE(page_->restore_task.is_running());
+  ASSERT_EQ(questions.size(), 1u);  // the user is told
+  EXPECT_EQ(questions[0].type, 2);
+  EXPECT_EQ(questions[0].text, u"The backup could not be restored.");
   EXPECT_TRUE(IsWindowEnabled(host_.handle()));
   // The page still answers: a record that is not the catalog's is refused, a show reloads.
   backup_record stranger{};
@@ -316,6 +349,9 @@ TEST_F(RestorePageWindow, DeleteAsksAndTakesTheRowOnlyWhenTheArchiveIsGone) {
   delete_row(2);
   EXPECT_TRUE(fs::exists(net_zip));
   EXPECT_EQ(rows().size(), 3u);
+  ASSERT_EQ(questions.size(), 3u);  // the question, then why nothing happened
+  EXPECT_EQ(questions[2].type, 2);
+  EXPECT_EQ(questions[2].text, u"The backup file could not be deleted. It may be read-only or in use.");
   SetFileAttributesW(net_zip.c_str(), FILE_ATTRIBUTE_NORMAL);
   // Yes: the archive and its row go; the header keeps its count.
   delete_row(1);

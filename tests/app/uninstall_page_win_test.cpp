@@ -313,4 +313,19 @@ TEST_F(UninstallPageWin, ADoubleClickOnRemoveAsksOnceAndRemoveIsGreyWhileItRuns)
   SetWindowLongPtrW(page_.handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(page_procedure));
 }
 
+thread_handle no_thread(thread_routine, void*) { return nullptr; }
+
+TEST_F(UninstallPageWin, AnUninstallWhoseThreadDoesNotStartSaysSo) {
+  worker_task_c::thread_starter = no_thread;
+  {
+    gui::dialog_answerer told(L"Vantoril", IDOK);
+    SendMessageW(rows()[0]->handle(), WM_COMMAND, uninstall_panel_c::cmd_remove, 0);
+    EXPECT_EQ(told.answered(), 1);
+  }
+  worker_task_c::thread_starter = start_thread;
+  EXPECT_FALSE(page_.uninstall_running());
+  EXPECT_TRUE(IsWindowEnabled(rows()[0]->remove_button()));
+  EXPECT_TRUE(installer_lines().empty());
+}
+
 }  // namespace
