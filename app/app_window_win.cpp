@@ -478,6 +478,10 @@ void main_window_c::show_preferences() {
   // The update page holds the exclusions it read; a removed one must come back there before
   // the page writes its list again.
   if (report.exclusions_removed) run(event(main_event::exclusions_removed));
+  // A shown restore page lists the archives of the new folder at once (a hidden one does
+  // at its next show): its rows would restore, delete and open in the old one.
+  if (report.backup_folder_changed && restore_page.handle() && IsWindowVisible(restore_page.handle()))
+    restore_page.reload();
 }
 
 // The about dialog over a translucent mask on this window; the window is disabled meanwhile,

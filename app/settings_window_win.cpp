@@ -450,6 +450,7 @@ bool settings_window_c::on_ok() {
       failed.DoModal(handle());
     }
   }
+  report_.backup_folder_changed = std::u16string(o.settings.BackupPath) != app_settings.BackupPath;
   // Only the dialog's fields: a worker may have saved others since the values were read.
   take_dialog_fields(app_settings, o.settings);
   if (o.reparse_language) parse_language_ini(app_settings.Language, true, true);
