@@ -147,6 +147,7 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
       return true;
     }
     default:
+      if (process_tray_upkeep(message, wparam)) return true;
       if (message == tray_message && tray_message != 0) {
         result = wparam == 201 ? on_tray(wparam, lparam) : 0;
         return true;

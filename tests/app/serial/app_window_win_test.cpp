@@ -320,6 +320,23 @@ TEST_F(AppWindow, AMinimisedWindowComesBackRestoredAndTrayMovesUnderADialogChang
   EnableWindow(w, TRUE);
 }
 
+int icon_adds = 0;
+BOOL WINAPI count_icon_adds(DWORD what, PNOTIFYICONDATAW) {
+  if (what == NIM_ADD) ++icon_adds;
+  return TRUE;
+}
+
+TEST_F(AppWindow, ARestartedShellGetsTheTrayIconBack) {
+  HWND w = make();
+  icon_adds = 0;
+  auto shell = window_->notify_icon;
+  window_->notify_icon = count_icon_adds;
+  SendMessageW(w, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(icon_adds, 1);
+  EXPECT_TRUE(window_->installed);
+  window_->notify_icon = shell;
+}
+
 TEST_F(AppWindow, AutoscanStartsTheScanBeforeCreationReturns) {
   make(start_switch::autoscan);
   EXPECT_EQ(window_->state(), main_scanning);
