@@ -110,7 +110,13 @@ main_step main_controller::step(const input& in) {
       break;
 
     case main_event::tray:
-      s.actions |= in.modal_open ? act_front_modal : act_run_tray;
+      // Under a dialog only a click brings it forward; a mouse move over the icon, or a
+      // button going down, changes nothing.
+      if (!in.modal_open)
+        s.actions |= act_run_tray;
+      else if (in.value == tray_left_button_up || in.value == tray_right_button_up ||
+               in.value == tray_left_double_click)
+        s.actions |= act_front_modal;
       break;
 
     case main_event::menu_command:

@@ -10,6 +10,9 @@ enum : int32_t { main_overview = 0, main_scanning = 1, main_results = 3 };
 // The page a finished scan shows by mode: 0 update, 1 backup, 2 restore, 3 uninstall.
 enum class main_page { unchanged, home, scan, download, backup, restore, uninstall };
 
+// The tray icon's mouse messages that act (the platform's WM_ values).
+constexpr int32_t tray_left_button_up = 0x0202, tray_left_double_click = 0x0203, tray_right_button_up = 0x0205;
+
 enum class main_event {
   start_scan,      // WM_APP_START_SCAN
   scan_done,       // WM_APP_SCAN_DONE

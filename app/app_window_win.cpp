@@ -153,6 +153,7 @@ bool main_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
       return true;
     }
     default:
+      if (process_tray_upkeep(message, wparam)) return true;
       if (message == tray_message && tray_message != 0) {
         result = wparam == 201 ? on_tray(wparam, lparam) : 0;
         return true;
@@ -321,6 +322,15 @@ BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// Shown as the user left it, or restored when minimised: SW_SHOW would leave an iconic
+// window a taskbar button, and a dialog centred on it would open at the screen's corner.
+void show_main_window(HWND window) {
+  if (IsIconic(window))
+    ShowWindow(window, SW_RESTORE);
+  else if (!IsWindowVisible(window))
+    ShowWindow(window, SW_SHOW);
+}
+
 }  // namespace
 
 HWND main_window_c::open_dialog() const {
@@ -331,7 +341,7 @@ HWND main_window_c::open_dialog() const {
 }
 
 void main_window_c::bring_modal_to_front() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   HWND popup = open_dialog();
   if (!popup) popup = handle();
   SetForegroundWindow(popup);
@@ -344,7 +354,7 @@ void main_window_c::carry_out(const main_step& s) {
   const uint32_t a = s.actions;
   HWND self = handle();
   if (a & act_show_window) {
-    ShowWindow(self, SW_SHOW);
+    show_main_window(self);
     SetForegroundWindow(self);
     BringWindowToTop(self);
   }
@@ -476,20 +486,24 @@ void main_window_c::on_menu_command(int index) {
 // The preferences dialog, owned by this window (which it disables while it is open, so that
 // requests meanwhile wait for it to close).
 void main_window_c::show_preferences() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   preferences_report report;
   report.install_running = any_package_install_running;
   show_preferences_dialog(handle(), report);
   // The update page holds the exclusions it read; a removed one must come back there before
   // the page writes its list again.
   if (report.exclusions_removed) run(event(main_event::exclusions_removed));
+  // A shown restore page lists the archives of the new folder at once (a hidden one does
+  // at its next show): its rows would restore, delete and open in the old one.
+  if (report.backup_folder_changed && restore_page.handle() && IsWindowVisible(restore_page.handle()))
+    restore_page.reload();
 }
 
 // The about dialog over a translucent mask on this window; the window is disabled meanwhile,
 // so that requests wait for the dialog as they do for any other.
 void main_window_c::show_about() {
   HWND self = handle();
-  if (!IsWindowVisible(self)) ShowWindow(self, SW_SHOW);
+  show_main_window(self);
   EnableWindow(self, FALSE);
   RECT r;
   GetWindowRect(self, &r);
@@ -505,7 +519,7 @@ void main_window_c::show_about() {
 }
 
 void main_window_c::check_for_updates() {
-  if (!IsWindowVisible(handle())) ShowWindow(handle(), SW_SHOW);
+  show_main_window(handle());
   seams_.start_version_check(1, handle());
 }
 

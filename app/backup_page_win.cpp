@@ -4,6 +4,7 @@
 
 #include "app/backup_page.h"
 #include "app/backup_progress_window_win.h"
+#include "app/row_window_win.h"
 #include "base/wide.h"
 #include "engine/thread.h"
 #include "framework/gdi.h"
@@ -279,7 +280,7 @@ bool backup_window_c::process_window_message(HWND window, UINT message, WPARAM w
       return true;
     case WM_COMMAND:
       if (LOWORD(wparam) != backup_all_id) return false;
-      backup_selected();
+      if (is_click_command(wparam)) backup_selected();
       return true;
     default:
       break;

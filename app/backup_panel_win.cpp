@@ -20,11 +20,11 @@
 namespace {
 
 constexpr int png_unchecked = 171, png_checked = 172, png_action = 173, png_strip = 177, png_menu = 200;
-const COLORREF selected_colour = RGB(240, 243, 249);
 
 }  // namespace
 
-backup_panel_c::backup_panel_c(int32_t row_id, backup_entry* entry, bool checked) : entry_(entry) {
+backup_panel_c::backup_panel_c(int32_t row_id, backup_entry* entry, bool checked)
+    : row_window_c(menu_button_id), entry_(entry) {
   group_id = row_id;
   checked_ = checked ? 1 : 0;
 }
@@ -45,10 +45,6 @@ int backup_panel_c::measure_height() {
 bool backup_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
   const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
   return window_impl<backup_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
-}
-
-void backup_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  make_row_button(handle(), button, id, png, row_colour_);
 }
 
 void backup_panel_c::on_create() {
@@ -77,10 +73,10 @@ void backup_panel_c::layout(int w, int h) {
 }
 
 void backup_panel_c::paint(HDC dc, const RECT& c) {
-  paint_row_frame(dc, c, row_colour_, blue_pen_, grey_pen_, strip_);
+  paint_row_frame(dc, c, background_, blue_pen_, grey_pen_, strip_);
   if (!entry_ || entry_->devices.empty()) return;
   const device_info& first = *entry_->devices[0];
-  paint_row_class(dc, image_list_, image_index_, row_colour_,
+  paint_row_class(dc, image_list_, image_index_, background_,
                   first.device_class ? first.device_class->description : u"");
 
   SelectObject(dc, font_normal_10);
@@ -105,11 +101,6 @@ void backup_panel_c::paint(HDC dc, const RECT& c) {
   row_text_out(dc, 220 + row_text_width(dc, version), yy, first.DriverVersion);
 }
 
-HWND backup_panel_c::page() const {
-  HWND list = GetParent(handle());
-  return list ? GetParent(list) : nullptr;
-}
-
 void backup_panel_c::toggle_check() {
   checked_ = checked_ ? 0 : 1;
   check_.set_image(checked_ ? png_checked : png_unchecked);
@@ -128,16 +119,19 @@ void backup_panel_c::on_select_rows(WPARAM which) {
   RedrawWindow(check_.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void backup_panel_c::on_row_selected(WPARAM row) {
-  selected_ = row_of(row) == static_cast<panel_c*>(this) ? 1 : 0;
-  COLORREF next = selected_ ? selected_colour : RGB(255, 255, 255);
-  if (next == row_colour_) return;
-  row_colour_ = next;
-  for (bitmap_button_c* b : {&action_, &check_, &menu_}) b->background_colour = next;
-  RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
 void backup_panel_c::show_details() { show_backup_details(GetAncestor(handle(), GA_ROOT), entry_); }
+
+bool backup_panel_c::on_row_command(int id) {
+  if (id == action_id)
+    request_backup();
+  else if (id == check_id)
+    toggle_check();
+  else if (id >= cmd_backup && id <= cmd_view_details)
+    on_menu_command(id);
+  else
+    return false;
+  return true;
+}
 
 void backup_panel_c::on_menu_command(int id) {
   switch (id) {
@@ -165,60 +159,10 @@ void backup_panel_c::show_menu(POINT point) {
 
 bool backup_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                             LRESULT& result) {
-  result = 0;
-  switch (message) {
-    case WM_CREATE:
-      on_create();
-      return true;
-    case WM_SIZE:
-      layout(LOWORD(lparam), HIWORD(lparam));
-      return true;
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& client) {
-        int saved = SaveDC(dc);
-        paint(dc, client);
-        RestoreDC(dc, saved);
-      });
-      return true;
-    case WM_COMMAND: {
-      const int id = LOWORD(wparam);
-      if (id == action_id) {
-        request_backup();
-      } else if (id == check_id) {
-        toggle_check();
-      } else if (id == menu_button_id) {
-        show_menu(cursor_in_client(window));
-      } else if (id >= cmd_backup && id <= cmd_view_details) {
-        on_menu_command(id);
-      } else {
-        return false;
-      }
-      return true;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
-      return true;
-    case WM_LBUTTONDBLCLK:
-      show_details();
-      return true;
-    case WM_RBUTTONUP:
-      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
-      return true;
-    default:
-      break;
-  }
-  if (message == WM_APP_ROW_SELECTED) {
-    on_row_selected(wparam);
-    return true;
-  }
   if (message == WM_APP_SELECT_ROWS) {
     on_select_rows(wparam);
+    result = 0;
     return true;
   }
-  return false;
+  return route_row_message(window, message, wparam, lparam, result);
 }

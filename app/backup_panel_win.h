@@ -2,6 +2,8 @@
 // a check box, a back-up button, a menu button, its menu and its details.
 #pragma once
 
+#include "app/row_window_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,7 +14,7 @@
 #include "widgets/panel.h"
 #include "widgets/panel_list.h"
 
-class backup_panel_c : public window_impl<backup_panel_c>, public panel_c {
+class backup_panel_c : public window_impl<backup_panel_c>, public row_window_c {
  public:
   enum { check_id = 1, action_id = 2, menu_button_id = 3, menu_resource = 205 };
   enum { cmd_backup = 40035, cmd_open_location = 40036, cmd_view_details = 40037 };
@@ -32,33 +34,29 @@ class backup_panel_c : public window_impl<backup_panel_c>, public panel_c {
   void toggle_check();
   void request_backup();
   void on_menu_command(int id);
-  void show_menu(POINT client_point);
-  void show_details();
+  void show_menu(POINT client_point) override;
+  void show_details() override;
 
   backup_entry* entry() const { return entry_; }
   bool checked() const { return checked_ != 0; }
-  bool selected() const { return selected_ != 0; }
   HWND check_box() const { return check_.handle(); }
   HWND action_button() const { return action_.handle(); }
   HWND menu_button() const { return menu_.handle(); }
 
  private:
   int measure_height();
-  void on_create();
-  void layout(int width, int height);
-  void paint(HDC dc, const RECT& client);
+  void on_create() override;
+  void layout(int width, int height) override;
+  void paint(HDC dc, const RECT& client) override;
+  bool on_row_command(int id) override;
   void on_select_rows(WPARAM which);
-  void on_row_selected(WPARAM row);
-  void make_button(bitmap_button_c& button, int id, int png);
-  HWND page() const;
 
   backup_entry* entry_;
   int line_height_title_ = 0, line_height_lines_ = 0;
   HIMAGELIST image_list_ = nullptr;
   int image_index_ = 0;
   HPEN grey_pen_ = nullptr, blue_pen_ = nullptr;
-  COLORREF row_colour_ = RGB(255, 255, 255);
   bitmap_button_c action_, check_, menu_;
   image_c strip_;
-  uint8_t checked_ = 0, selected_ = 0;
+  uint8_t checked_ = 0;
 };

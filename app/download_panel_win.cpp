@@ -30,7 +30,6 @@ namespace {
 constexpr UINT_PTR row_timer = 0;
 constexpr int png_unchecked = 171, png_checked = 172, png_action = 173, png_whql = 175, png_strip = 177,
               png_menu = 200;
-const COLORREF selected_background = RGB(240, 243, 249);
 
 bool real_is_administrator() { return IsUserAnAdmin() != FALSE; }
 
@@ -67,7 +66,7 @@ download_row_seams::download_row_seams()
     : is_administrator(real_is_administrator), show_message(real_show_message), install_entry(::install_entry) {}
 
 download_panel_c::download_panel_c(int32_t row_group, driver_group* group, download_row_seams seams)
-    : group_(group), seams_(std::move(seams)) {
+    : row_window_c(menu_button_id), group_(group), seams_(std::move(seams)) {
   group_id = row_group;
   if (group_ && group_->candidate) {
     address_ = group_->candidate->remote_url;
@@ -96,10 +95,6 @@ int download_panel_c::measure_height() {
 bool download_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
   const RECT r = place_row(*this, parent, at_x, at_y, measure_height());
   return window_impl<download_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
-}
-
-void download_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  make_row_button(handle(), button, id, png, background_);
 }
 
 void download_panel_c::on_create() {
@@ -251,17 +246,25 @@ bool download_panel_c::follow_install() {
     session_->transfer.bytes_on_disk = 0;
     session_->status = download_failed;
     progress_.set_value(0);
+    update_action_text();
+    RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ask(2, "download_md5_mismatch");
   }
   return false;
 }
 
-void download_panel_c::start_download() {
-  if (!session_) return;
-  if (session_->status == download_running && !session_->transfer.cancel) return;
-  if (session_->status == download_done) return;
+const char* download_panel_c::start_download() {
+  if (!session_) return nullptr;
+  if (session_->status == download_running && !session_->transfer.cancel) return nullptr;
+  if (session_->status == download_done) return nullptr;
   copy_cut(session_->md5sum, md5sum_);
-  if (resume_download_session(*session_) == 0) start_timer();
+  const char* refusal = nullptr;
+  if (resume_download_session(*session_) == 0)
+    start_timer();
+  else  // the session names no partial file when the folder leaves no room for its name
+    refusal = session_->partial_file[0] ? "download_not_started" : "download_folder_too_long";
   update_action_text();
+  return refusal;
 }
 
 void download_panel_c::on_action() {
@@ -276,7 +279,7 @@ void download_panel_c::on_action() {
     case download_none:
     case download_partial:
     case download_failed:
-      start_download();
+      if (const char* refusal = start_download()) ask(2, refusal);
       break;
     default:
       break;
@@ -302,21 +305,8 @@ void download_panel_c::on_select_rows(WPARAM which) {
   RedrawWindow(check_.handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
 }
 
-void download_panel_c::on_row_selected(WPARAM row) {
-  selected_ = row_of(row) == static_cast<panel_c*>(this);
-  COLORREF next = selected_ ? selected_background : RGB(255, 255, 255);
-  if (next == background_) return;
-  background_ = next;
-  for (bitmap_button_c* b : {&action_, &check_, &menu_}) b->background_colour = next;
-  RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
-}
-
 HWND download_panel_c::top_level() const { return GetAncestor(handle(), GA_ROOT); }
 
-HWND download_panel_c::page() const {
-  HWND list = GetParent(handle());
-  return list ? GetParent(list) : nullptr;
-}
 
 int download_panel_c::ask(int type, const char* key) {
   return seams_.show_message ? seams_.show_message(top_level(), type, get_text(key)) : 2;
@@ -357,8 +347,11 @@ void download_panel_c::install() {
   job.md5_verified = false;
   job.owner_window = top_level();
   install_->history_folder = seams_.program_folder.empty() ? running_program_folder() : seams_.program_folder;
-  // A job that does not start shows nothing and counts as nothing.
-  if (!start_package_install(*install_)) return;
+  // A job that does not start counts as nothing; the user is told.
+  if (!start_package_install(*install_)) {
+    ask(2, "download_install_not_started");
+    return;
+  }
   watching_install_ = true;
   start_timer();
   if (!shows_install_wait(job.package_path, readable_file_size(job.package_path))) return;
@@ -449,78 +442,33 @@ void download_panel_c::show_menu(POINT point) {
                  });
 }
 
+bool download_panel_c::on_row_command(int id) {
+  if (id >= cmd_action && id <= cmd_exclude)
+    on_menu_command(id - cmd_action);
+  else if (id == action_id)
+    on_action();
+  else if (id == check_id)
+    on_check();
+  else
+    return false;
+  return true;
+}
+
 bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                               LRESULT& result) {
   result = 0;
-  switch (message) {
-    case WM_CREATE:
-      on_create();
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
-      return true;
-    case WM_RBUTTONUP:
-      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
-      return true;
-    case WM_LBUTTONDBLCLK:
-      show_details();
-      return true;
-    case WM_SIZE:
-      layout(LOWORD(lparam), HIWORD(lparam));
-      return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      PAINTSTRUCT ps;
-      HDC target = message == WM_PAINT ? BeginPaint(window, &ps) : reinterpret_cast<HDC>(wparam);
-      RECT client;
-      GetClientRect(window, &client);
-      {
-        memory_dc_c memory(target, client);
-        int saved = SaveDC(memory.dc());
-        paint(memory.dc(), client);
-        RestoreDC(memory.dc(), saved);
-      }
-      if (message == WM_PAINT) EndPaint(window, &ps);
-      return true;
-    }
-    case WM_TIMER:
-      download_row_timer();
-      return true;
-    case WM_COMMAND: {
-      int id = LOWORD(wparam);
-      if (id >= cmd_action && id <= cmd_exclude) {
-        on_menu_command(id - cmd_action);
-        return true;
-      }
-      if (id == action_id) {
-        on_action();
-        return true;
-      }
-      if (id == check_id) {
-        on_check();
-        return true;
-      }
-      if (id == menu_button_id) {
-        show_menu(cursor_in_client(window));
-        return true;
-      }
-      return false;
-    }
-    default:
-      break;
+  if (message == WM_TIMER) {
+    download_row_timer();
+    return true;
   }
   if (message == WM_APP_START_DOWNLOAD) {
-    if (checked_) start_download();
+    // The refusal goes back to the page, which tells it once for all rows.
+    if (checked_) result = LRESULT(start_download());
     return true;
   }
   if (message == WM_APP_SELECT_ROWS) {
     on_select_rows(wparam);
     return true;
   }
-  if (message == WM_APP_ROW_SELECTED) {
-    on_row_selected(wparam);
-    return true;
-  }
-  return false;
+  return route_row_message(window, message, wparam, lparam, result);
 }

@@ -17,6 +17,7 @@
 #include "widgets/paint_win.h"
 #include "widgets/panel.h"
 #include "widgets/panel_list.h"
+#include "app/row_window_win.h"
 
 // What the row takes from outside; the defaults are the real ones.
 struct download_row_seams {
@@ -29,7 +30,7 @@ struct download_row_seams {
   download_row_seams();
 };
 
-class download_panel_c : public window_impl<download_panel_c>, public panel_c {
+class download_panel_c : public window_impl<download_panel_c>, public row_window_c {
  public:
   enum { action_id = 2, check_id = 1, menu_button_id = 3, menu_resource = 203 };
   enum {
@@ -53,38 +54,37 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
 
   // The steps, public for the page and the tests.
   void on_action();
-  void start_download();
+  // Null when it started (or runs already), else the key of the message that says why not.
+  const char* start_download();
   void install();
   void on_menu_command(int index);
-  void show_menu(POINT client_point);
+  void show_menu(POINT client_point) override;
 
   download_session_c* session() const { return session_; }
   bool checked() const { return checked_ != 0; }
-  bool selected() const { return selected_ != 0; }
   driver_group* group() const { return group_; }
   HWND action_button() const { return action_.handle(); }
+  HWND check_box() const { return check_.handle(); }
 
  private:
   int measure_height();
-  void on_create();
-  void layout(int width, int height);
-  void paint(HDC dc, const RECT& client);
+  void on_create() override;
+  void layout(int width, int height) override;
+  void paint(HDC dc, const RECT& client) override;
+  bool on_row_command(int id) override;
   void download_row_timer();
   // While the row's install job runs: true; at its end a refused package reads as failed.
   bool follow_install();
   void on_check();
   void on_select_rows(WPARAM which);
-  void on_row_selected(WPARAM row);
   void update_action_text();
   void backup_before_install();
-  void show_details();
+  void show_details() override;
   void reset_after_delete();
   bool delete_package_file(const std::u16string& path);
   void start_timer();
   int ask(int type, const char* key);
   HWND top_level() const;
-  HWND page() const;
-  void make_button(bitmap_button_c& button, int id, int png);
 
   driver_group* group_;
   download_row_seams seams_;
@@ -101,10 +101,9 @@ class download_panel_c : public window_impl<download_panel_c>, public panel_c {
   HIMAGELIST class_images_ = nullptr;
   int class_image_index_ = 0;
   HPEN edge_pen_ = nullptr, bottom_pen_ = nullptr;
-  COLORREF background_ = RGB(255, 255, 255);
   bitmap_button_c action_, check_, menu_;
   image_c whql_, strip_;
-  uint8_t checked_ = 0, selected_ = 0;
+  uint8_t checked_ = 0;
   bool timer_on_ = false;
   bool watching_install_ = false;  // the row's install job runs: its timer follows it
 };

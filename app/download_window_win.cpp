@@ -1,6 +1,7 @@
 #include "app/download_window_win.h"
 
 #include "app/download_panel_win.h"
+#include "app/row_window_win.h"
 #include "widgets/panel_list.h"
 
 #include <algorithm>
@@ -145,9 +146,20 @@ void download_window_c::regroup() {
 }
 
 void download_window_c::load_exclusions() {
-  exclusions_.clear();
   std::vector<char> bytes;
-  if (read_exclusion_file(bytes) && !bytes.empty() && bytes[0]) read_exclusion_list(bytes.data(), exclusions_);
+  if (!read_exclusion_file(bytes)) {
+    // Only a file that is not there empties the list: one that cannot be read just now keeps
+    // what the page holds, or every hidden package would come back and the next exclusion
+    // would write a file holding only itself.
+    const DWORD attributes = GetFileAttributesW(as_wide(app_settings.exclusion_list_path));
+    const DWORD error = GetLastError();
+    if (attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+      exclusions_.clear();
+    return;
+  }
+  exclusion_map read;
+  if (!bytes.empty() && bytes[0]) read_exclusion_list(bytes.data(), read);
+  exclusions_.swap(read);
 }
 
 void download_window_c::rebuild(bool after_scan) {
@@ -220,7 +232,13 @@ void download_window_c::download_selected() {
   _snwprintf(text, 1023, as_wide(get_text(d.key)), int(d.files), as_wide(size));
   text[1023] = 0;
   if (!seams_.show_message || seams_.show_message(handle(), d.message_type, as_u16(text)) != 1) return;
-  send_to_rows(WM_APP_START_DOWNLOAD, 0);
+  // In window order, like send_to_rows; a row that cannot start says why, once for all.
+  const char* refusal = nullptr;
+  if (rows_->handle())
+    for (HWND child = GetTopWindow(rows_->handle()); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (auto* key = reinterpret_cast<const char*>(SendMessageW(child, WM_APP_START_DOWNLOAD, 0, 0)))
+        if (!refusal) refusal = key;
+  if (refusal) seams_.show_message(handle(), 2, get_text(refusal));
 }
 
 void download_window_c::exclude_driver(panel_c* row) {
@@ -234,10 +252,11 @@ void download_window_c::exclude_driver(panel_c* row) {
   // A package without a sum has no key that would hide it alone.
   if (!is_exclusion_key(candidate.md5sum)) return;
   exclusion_entry entry = make_exclusion_entry(candidate);
-  exclusions_[std::u16string(entry.md5hash)] = entry;
-  // Written whole beside the old file and moved over it; when that fails the reload below
-  // brings back the list on disk, and the package stays listed.
-  save_exclusion_list(exclusions_);
+  exclusion_map next = exclusions_;
+  next[std::u16string(entry.md5hash)] = entry;
+  // Written whole beside the old file and moved over it; when that fails the page keeps the
+  // list on disk (or, when that cannot be read, the one it had), and the package stays listed.
+  if (save_exclusion_list(next)) exclusions_.swap(next);
   regroup();
   load_exclusions();
   rebuild();
@@ -311,7 +330,7 @@ bool download_window_c::process_window_message(HWND window, UINT message, WPARAM
       return true;
     case WM_COMMAND:
       if (LOWORD(wparam) != download_all_id) return false;
-      download_selected();
+      if (is_click_command(wparam)) download_selected();
       return true;
     default:
       break;

@@ -200,3 +200,28 @@ void keep_scheduler_values(preferences_outcome& outcome, const app_settings_reco
   outcome.settings.ScheduleWhen = stored.ScheduleWhen;
   outcome.settings.ScheduleStart = stored.ScheduleStart;
 }
+
+void take_dialog_fields(app_settings_record& into, const app_settings_record& from) {
+  into.Autorun = from.Autorun;
+  into.CloseToTray = from.CloseToTray;
+  into.CheckVersion = from.CheckVersion;
+  copy_cut(into.Language, from.Language);
+  into.MatchEngine = from.MatchEngine;
+  into.ScanNonPresent = from.ScanNonPresent;
+  into.AutoBackup = from.AutoBackup;
+  copy_cut(into.DownloadPath, from.DownloadPath);
+  copy_cut(into.BackupPath, from.BackupPath);
+  into.ProxyType = from.ProxyType;
+  copy_cut(into.ProxyHost, from.ProxyHost);
+  into.ProxyPort = from.ProxyPort;
+  copy_cut(into.ProxyUser, from.ProxyUser);
+  copy_cut(into.ProxyPass, from.ProxyPass);
+  into.EnableScheduler = from.EnableScheduler;
+  into.SchedulePeriod = from.SchedulePeriod;
+  into.ScheduleWhen = from.ScheduleWhen;
+  into.ScheduleStart = from.ScheduleStart;
+}
+
+bool scheduler_change_done(scheduler_action action, bool worked, bool scheduler_available) {
+  return worked || (action == scheduler_action::remove && !scheduler_available);
+}

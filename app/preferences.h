@@ -91,9 +91,18 @@ preferences_outcome apply_preferences(const app_settings_record& stored,
                                       int current_language_index, bool anything_running,
                                       const std::function<bool(const std::u16string&)>& folder_ready);
 
+// Whether the scheduler change of OK is done: it worked, or a removal found no task scheduler
+// at all, so that no scheduled scan can run and the setting may go off (else it could never be
+// switched off and every OK would fail again).
+bool scheduler_change_done(scheduler_action action, bool worked, bool scheduler_available);
+
 // The work item could not be saved or deleted: the scheduler values stay as stored, so that
 // they keep telling whether a work item exists.
 void keep_scheduler_values(preferences_outcome& outcome, const app_settings_record& stored);
+
+// Copies into `into` the fields the dialog sets, and only those: a value a worker saved
+// meanwhile (DebugStatus, UninstallLink) stays.
+void take_dialog_fields(app_settings_record& into, const app_settings_record& from);
 
 // A port as the user typed it: 1..65535, else 0.
 uint32_t read_proxy_port(const std::u16string& text);

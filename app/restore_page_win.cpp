@@ -24,7 +24,9 @@ int32_t group_row_id(WPARAM group) { return group == 0 ? 3 : group == 1 ? 4 : 5;
 }  // namespace
 
 void post_row_removed(HWND page, panel_c* row) {
-  PostMessageW(page, WM_APP_ROW_REMOVED, WPARAM(as_row_param(row)), 0);
+  // The row's serial goes along: a reload may free the row and make another at its address.
+  auto* restore_row = dynamic_cast<restore_panel_c*>(row);
+  PostMessageW(page, WM_APP_ROW_REMOVED, WPARAM(as_row_param(row)), LPARAM(restore_row ? restore_row->serial() : 0));
 }
 
 void send_restore_backup(HWND page, backup_record* record) {
@@ -78,9 +80,13 @@ void restore_window_c::on_restore_backup(backup_record* record) {
 void restore_window_c::run_restore() {
   // The task closes an earlier run's handle itself when it starts again. A thread that did
   // not start gets no dialog: nothing would ever close it.
-  if (!restore_task.start()) return;
-  restore_progress_window_c wait(&restore_task, get_text("btn_panel_restore"));
-  wait.DoModal(handle());
+  bool failed = !restore_task.start();
+  if (!failed) {
+    restore_progress_window_c wait(&restore_task, get_text("btn_panel_restore"));
+    // 1: the job failed (no extractor, an unsafe name, an archive that does not extract).
+    failed = wait.DoModal(handle()) != 0;
+  }
+  if (failed && seams_.show_message) seams_.show_message(GetAncestor(handle(), GA_ROOT), 2, get_text("restore_failed"));
 }
 
 void restore_window_c::paint(HDC dc, const RECT& c) {
@@ -110,9 +116,15 @@ void restore_window_c::on_group_toggled(WPARAM group, LPARAM shown) {
   list_->relayout();
 }
 
-void restore_window_c::on_row_removed(WPARAM row) {
-  // The list acts only on a row it still holds: a reload may have deleted this one.
-  list_->remove(row_of(row));
+void restore_window_c::on_row_removed(WPARAM row, LPARAM serial) {
+  // Only the very row that asked, while the list still holds it: a reload may have deleted it
+  // and made another at the same address.
+  for (panel_c* listed : list_->stack().rows) {
+    if (listed != row_of(row)) continue;
+    auto* r = dynamic_cast<restore_panel_c*>(listed);
+    if (r && r->serial() == uint32_t(serial)) list_->remove(listed);
+    return;
+  }
 }
 
 bool restore_window_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -148,7 +160,7 @@ bool restore_window_c::process_window_message(HWND window, UINT message, WPARAM 
     return true;
   }
   if (message == WM_APP_ROW_REMOVED) {
-    on_row_removed(wparam);
+    on_row_removed(wparam, lparam);
     return true;
   }
   if (message == WM_APP_RESTORE_BACKUP) {

@@ -59,7 +59,7 @@ class restore_window_c : public window_impl<restore_window_c> {
   void on_create();
   void paint(HDC dc, const RECT& client);
   void on_group_toggled(WPARAM group, LPARAM shown);
-  void on_row_removed(WPARAM row);
+  void on_row_removed(WPARAM row, LPARAM serial);
 
   std::unique_ptr<panel_list_c> list_;
   restore_page_seams seams_;

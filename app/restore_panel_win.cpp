@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int png_action = 173, png_strip = 177, png_menu = 200;
-const COLORREF selected_colour = RGB(240, 243, 249);
 
 int real_show_message(HWND owner, int type, const char16_t* text) { return show_message_window(owner, type, text); }
 
@@ -44,7 +43,9 @@ restore_page_seams::restore_page_seams()
     : show_message(real_show_message), open_explorer(real_open_explorer), show_details(show_restore_details) {}
 
 restore_panel_c::restore_panel_c(backup_record* record, const restore_page_seams& seams)
-    : record_(record), seams_(seams) {
+    : row_window_c(menu_button_id), record_(record), seams_(seams) {
+  static uint32_t next_serial = 0;
+  serial_ = ++next_serial;
   group_id = row_group;
   layout_.devices = record_ ? record_->devices.size() : 0;
 }
@@ -69,10 +70,6 @@ bool restore_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
 
 void restore_panel_c::fit_width() { fit_panel_to_list(*this); }
 
-void restore_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  make_row_button(handle(), button, id, png, row_colour_);
-}
-
 void restore_panel_c::on_create() {
   make_button(action_, action_id, png_action);
   SetWindowTextW(action_.handle(), as_wide(get_text("btn_panel_restore")));
@@ -86,14 +83,14 @@ void restore_panel_c::on_create() {
   selected_ = 0;
 }
 
-void restore_panel_c::on_size(int w, int h) {
+void restore_panel_c::layout(int w, int h) {
   row_point a = restore_action_button_place(w, h), m = restore_menu_button_place(w);
   if (menu_.handle()) SetWindowPos(menu_.handle(), nullptr, m.x, m.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   if (action_.handle()) SetWindowPos(action_.handle(), nullptr, a.x, a.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void restore_panel_c::paint(HDC dc, const RECT& c) {
-  paint_row_frame(dc, c, row_colour_, blue_pen_, grey_pen_, strip_);
+  paint_row_frame(dc, c, background_, blue_pen_, grey_pen_, strip_);
   draw_content(dc, c);
 }
 
@@ -101,7 +98,7 @@ void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   if (!record_ || record_->devices.empty()) return;
   const backup_device& first = record_->devices[0];
   HGDIOBJ old_font = paint_row_class(dc, image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)),
-                                     row_colour_, first.class_desc);
+                                     background_, first.class_desc);
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
@@ -128,11 +125,6 @@ void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   SelectObject(dc, old_font);
 }
 
-HWND restore_panel_c::page() const {
-  HWND list = GetParent(handle());
-  return list ? GetParent(list) : nullptr;
-}
-
 std::u16string restore_panel_c::archive_path() const {
   return path_join(app_settings.BackupPath, ansi_to_u16(record_ ? record_->file : ""));
 }
@@ -147,8 +139,12 @@ void restore_panel_c::delete_file() {
     return;
   const std::u16string path = archive_path();
   bool deleted = DeleteFileW(as_wide(path)) != FALSE;
-  // A file still there keeps its row: it would come back at the next reload anyway.
-  if (!restore_row_goes(deleted, deleted || file_is_gone(path))) return;
+  // A file still there keeps its row (it would come back at the next reload anyway), and
+  // the user learns why.
+  if (!restore_row_goes(deleted, deleted || file_is_gone(path))) {
+    seams_.show_message(GetActiveWindow(), 2, get_text("restore_delete_failed"));
+    return;
+  }
   if (HWND p = page()) post_row_removed(p, this);
 }
 
@@ -186,65 +182,17 @@ void restore_panel_c::show_menu(POINT point) {
                  point);
 }
 
-void restore_panel_c::on_row_selected(WPARAM row) {
-  selected_ = row_of(row) == static_cast<panel_c*>(this);
-  COLORREF next = selected_ ? selected_colour : RGB(255, 255, 255);
-  if (next == row_colour_) return;
-  row_colour_ = next;
-  action_.background_colour = next;
-  menu_.background_colour = next;
-  RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+bool restore_panel_c::on_row_command(int id) {
+  if (id == action_id)
+    request_restore();
+  else if (id >= cmd_restore && id <= cmd_view_details)
+    on_menu_command(id);
+  else
+    return false;
+  return true;
 }
 
 bool restore_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                              LRESULT& result) {
-  result = 0;
-  switch (message) {
-    case WM_CREATE:
-      on_create();
-      return true;
-    case WM_SIZE:
-      on_size(LOWORD(lparam), HIWORD(lparam));
-      return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) {
-        int saved = SaveDC(dc);
-        paint(dc, c);
-        RestoreDC(dc, saved);
-      });
-    case WM_COMMAND: {
-      int id = LOWORD(wparam);
-      if (id >= cmd_restore && id <= cmd_view_details) {
-        on_menu_command(id);
-        return true;
-      }
-      if (id == action_id) {
-        request_restore();
-        return true;
-      }
-      if (id == menu_button_id) {
-        show_menu(cursor_in_client(window));
-        return true;
-      }
-      return false;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
-      return true;
-    case WM_LBUTTONDBLCLK:
-      show_details();
-      return true;
-    case WM_RBUTTONUP:
-      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
-      return true;
-    default:
-      break;
-  }
-  if (message == WM_APP_ROW_SELECTED) {
-    on_row_selected(wparam);
-    return true;
-  }
-  return false;
+  return route_row_message(window, message, wparam, lparam, result);
 }

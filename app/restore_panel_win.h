@@ -2,6 +2,8 @@
 // installed and the backed-up driver, a "Restore" button and a menu.
 #pragma once
 
+#include "app/row_window_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,7 +16,7 @@
 #include "widgets/bitmap_button.h"
 #include "widgets/panel.h"
 
-class restore_panel_c : public window_impl<restore_panel_c>, public panel_c {
+class restore_panel_c : public window_impl<restore_panel_c>, public row_window_c {
  public:
   enum { action_id = 1, menu_button_id = 2, menu_resource = 204, row_group = 3 };
   enum {
@@ -37,34 +39,33 @@ class restore_panel_c : public window_impl<restore_panel_c>, public panel_c {
 
   // The steps, public for the page and the tests.
   void request_restore();
-  void show_menu(POINT client_point);
+  void show_menu(POINT client_point) override;
   void on_menu_command(int id);
-  void on_row_selected(WPARAM row);
+  using row_window_c::on_row_selected;
   void draw_content(HDC dc, const RECT& client);
 
   backup_record* record() const { return record_; }
-  bool selected() const { return selected_ != 0; }
+  // Unique to this row in the process: a row made later at the same address has another.
+  uint32_t serial() const { return serial_; }
   HWND action_button() const { return action_.handle(); }
   HWND menu_button() const { return menu_.handle(); }
 
  private:
   int measure_height();
-  void on_create();
-  void on_size(int width, int height);
-  void paint(HDC dc, const RECT& client);
+  void on_create() override;
+  void layout(int width, int height) override;
+  void paint(HDC dc, const RECT& client) override;
+  bool on_row_command(int id) override;
   void delete_file();
-  void show_details();
+  void show_details() override;
   std::u16string archive_path() const;
-  HWND page() const;
-  void make_button(bitmap_button_c& button, int id, int png);
 
   backup_record* record_;
   restore_page_seams seams_;
   restore_row_layout layout_;
+  uint32_t serial_;
   HIMAGELIST image_list_ = nullptr;
   HPEN grey_pen_ = nullptr, blue_pen_ = nullptr;
-  COLORREF row_colour_ = RGB(255, 255, 255);
   bitmap_button_c action_, menu_;
   image_c strip_;
-  uint8_t selected_ = 0;
 };

@@ -1,6 +1,8 @@
 #include "app/row_window_win.h"
 
 #include "base/wide.h"
+#include "framework/gdi.h"
+#include "widgets/app_messages.h"
 #include "widgets/language.h"
 #include "widgets/paint_win.h"
 #include "widgets/ui_fonts.h"
@@ -95,4 +97,75 @@ HGDIOBJ paint_row_class(HDC dc, HIMAGELIST images, int image_index, COLORREF bac
   SetTextColor(dc, RGB(21, 80, 146));
   row_text_out(dc, 40, 4, class_description);
   return before;
+}
+
+namespace {
+const COLORREF selected_row_background = RGB(240, 243, 249);
+}  // namespace
+
+HWND row_window_c::row_handle() const { return const_cast<row_window_c*>(this)->get_hwnd(); }
+
+HWND row_window_c::page() const {
+  HWND list = GetParent(row_handle());
+  return list ? GetParent(list) : nullptr;
+}
+
+void row_window_c::make_button(bitmap_button_c& button, int id, int png) {
+  make_row_button(row_handle(), button, id, png, background_);
+  buttons_.push_back(&button);
+}
+
+void row_window_c::on_row_selected(WPARAM row) {
+  selected_ = row_of(row) == static_cast<panel_c*>(this) ? 1 : 0;
+  COLORREF next = selected_ ? selected_row_background : RGB(255, 255, 255);
+  if (next == background_) return;
+  background_ = next;
+  for (bitmap_button_c* b : buttons_) b->background_colour = next;
+  RedrawWindow(row_handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool row_window_c::route_row_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_CREATE:
+      on_create();
+      return true;
+    case WM_SIZE:
+      layout(LOWORD(lparam), HIWORD(lparam));
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& client) {
+        int saved = SaveDC(dc);
+        paint(dc, client);
+        RestoreDC(dc, saved);
+      });
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
+      return true;
+    case WM_RBUTTONUP:
+      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
+      return true;
+    case WM_LBUTTONDBLCLK:
+      show_details();
+      return true;
+    case WM_COMMAND:
+      if (!is_click_command(wparam)) return true;
+      if (LOWORD(wparam) == menu_button_id_) {
+        show_menu(cursor_in_client(window));
+        return true;
+      }
+      return on_row_command(LOWORD(wparam));
+    default:
+      break;
+  }
+  if (message == WM_APP_ROW_SELECTED) {
+    on_row_selected(wparam);
+    return true;
+  }
+  return false;
 }

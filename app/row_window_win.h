@@ -10,9 +10,57 @@
 #include <functional>
 #include <initializer_list>
 
+#include <vector>
+
 #include "framework/image.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/panel.h"
+
+// What the four result rows (download, backup, restore, uninstall) do alike with the user's
+// input: the selection at a press, the menu at a right click and at the menu button, the details
+// at a double click, the row's buttons and menu items, and the selected background. A row
+// derives from it beside its window class and answers its own steps.
+class row_window_c : public panel_c {
+ public:
+  bool selected() const { return selected_ != 0; }
+  virtual void show_menu(POINT client_point) = 0;
+  virtual void show_details() = 0;
+
+ protected:
+  explicit row_window_c(int menu_button_id) : menu_button_id_(menu_button_id) {}
+
+  virtual void on_create() = 0;
+  virtual void layout(int width, int height) = 0;
+  // Paints the whole client (double-buffered; the DC is restored afterwards).
+  virtual void paint(HDC dc, const RECT& client) = 0;
+  // A click of one of the row's buttons other than the menu button, or an item of its menu;
+  // false when the id is none of the row's.
+  virtual bool on_row_command(int id) = 0;
+
+  // The messages every row answers alike; true when handled. A button's WM_COMMAND acts only
+  // for BN_CLICKED: an owner-drawn button sends BN_DOUBLECLICKED for the second click of a
+  // double click, which must not act a second time.
+  bool route_row_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // A BUTTON child with `id`, drawn from picture `png` on the row's background, which follows
+  // the row's selection from then on.
+  void make_button(bitmap_button_c& button, int id, int png);
+  // The selection is now `row`: this row's background and its buttons' follow.
+  void on_row_selected(WPARAM row);
+  // The list's parent, the page.
+  HWND page() const;
+
+  COLORREF background_ = RGB(255, 255, 255);
+  uint8_t selected_ = 0;
+
+ private:
+  HWND row_handle() const;
+  int menu_button_id_;
+  std::vector<bitmap_button_c*> buttons_;
+};
+
+// True for a button's click or a menu item; false for the second click of a double click
+// (BN_DOUBLECLICKED) and the other notifications.
+inline bool is_click_command(WPARAM wparam) { return HIWORD(wparam) == BN_CLICKED; }
 
 constexpr DWORD row_window_style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 

@@ -27,6 +27,8 @@ struct preferences_report {
   bool (*install_running)() = nullptr;
   // Out, after OK: the download folder changed (WM_APP_DOWNLOAD_DIR_CHANGED was posted too).
   bool download_folder_changed = false;
+  // Out, after OK: the backup folder changed (the restore page's rows name the old one).
+  bool backup_folder_changed = false;
   // Out, whatever the ending: an exclusion was removed from Exclusion.dat.
   bool exclusions_removed = false;
 };

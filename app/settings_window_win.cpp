@@ -444,13 +444,15 @@ bool settings_window_c::on_ok() {
                       ? task.schedule(o.request.period, o.request.start_hour, o.request.weekday_index,
                                       o.request.day_index)
                       : task.remove();
-    if (!worked) {
+    if (!scheduler_change_done(o.scheduler, worked, task.has_scheduler())) {
       keep_scheduler_values(o, app_settings);
       message_window_c failed(get_text("settings_schedule_failed"), 2);
       failed.DoModal(handle());
     }
   }
-  app_settings = o.settings;
+  report_.backup_folder_changed = std::u16string(o.settings.BackupPath) != app_settings.BackupPath;
+  // Only the dialog's fields: a worker may have saved others since the values were read.
+  take_dialog_fields(app_settings, o.settings);
   if (o.reparse_language) parse_language_ini(app_settings.Language, true, true);
   save_settings();
   SendMessageW(top_level_ancestor(handle()), WM_APP_REDRAW_ALL, 0, 0);

@@ -9,6 +9,7 @@
 #include "widgets/app_messages.h"
 #include "widgets/images.h"
 #include "widgets/language.h"
+#include "widgets/message_window.h"
 #include "widgets/paint_win.h"
 #include "widgets/ui_fonts.h"
 
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int list_top = 63;
 constexpr int png_icon = 206;
+// Follows a running uninstall so that "Remove" comes back when it ends.
+constexpr UINT_PTR uninstall_timer = 1;
 
 const char* header_title_key(int32_t header) {
   return header == header_installed ? "backup_available_drivers" : "backup_inbox_drivers";
@@ -64,8 +67,11 @@ void uninstall_window_c::rebuild() {
   for (const installed_plan_line& line : installed_rebuild_plan(backup_list)) {
     if (line.header)
       rows.add(new header_panel_c(line.id, get_text(header_title_key(line.id)), line.count));
-    else
-      rows.add(new uninstall_panel_c(line.id, &backup_list[line.entry]));
+    else {
+      auto* row = new uninstall_panel_c(line.id, &backup_list[line.entry]);
+      row->set_remove_enabled(!task_.is_running());
+      rows.add(row);
+    }
   }
   SetFocus(rows.handle());
 }
@@ -77,7 +83,24 @@ bool uninstall_window_c::uninstall(const backup_entry* entry) {
   if (!may_start_uninstall(task_.is_running(), *entry)) return false;
   job_->inf_name = entry->devices[0]->InfPath;
   job_->owner_window = GetAncestor(handle(), GA_ROOT);
-  return task_.start();
+  if (!task_.start()) {
+    show_message_window(GetAncestor(handle(), GA_ROOT), 2, get_text("uninstall_not_started"));
+    return false;
+  }
+  set_remove_enabled(false);
+  SetTimer(handle(), uninstall_timer, 250, nullptr);
+  return true;
+}
+
+void uninstall_window_c::set_remove_enabled(bool enabled) {
+  for (panel_c* row : rows.stack().rows)
+    if (auto* r = dynamic_cast<uninstall_panel_c*>(row)) r->set_remove_enabled(enabled);
+}
+
+void uninstall_window_c::on_uninstall_timer() {
+  if (task_.is_running()) return;
+  KillTimer(handle(), uninstall_timer);
+  set_remove_enabled(true);
 }
 
 void uninstall_window_c::on_group_toggled(WPARAM header, LPARAM shown) {
@@ -122,6 +145,10 @@ bool uninstall_window_c::process_window_message(HWND window, UINT message, WPARA
       return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) { paint(dc, c); });
     case WM_SIZE:
       on_size(LOWORD(lparam), HIWORD(lparam));
+      return true;
+    case WM_TIMER:
+      if (wparam != uninstall_timer) return false;
+      on_uninstall_timer();
       return true;
     default:
       break;

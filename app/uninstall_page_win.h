@@ -16,8 +16,9 @@
 #include "widgets/bitmap_button.h"
 #include "widgets/panel.h"
 #include "widgets/panel_list.h"
+#include "app/row_window_win.h"
 
-class uninstall_panel_c : public window_impl<uninstall_panel_c>, public panel_c {
+class uninstall_panel_c : public window_impl<uninstall_panel_c>, public row_window_c {
  public:
   enum { remove_id = 1, menu_button_id = 2, menu_resource = 202 };
   enum { cmd_remove = 40033, cmd_view_details = 40034 };
@@ -33,31 +34,30 @@ class uninstall_panel_c : public window_impl<uninstall_panel_c>, public panel_c 
   bool process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                               LRESULT& result) override;
 
-  void show_menu(POINT client_point);
+  void show_menu(POINT client_point) override;
+  void show_details() override;
+  // Greys "Remove" (button and menu item) while an uninstall runs.
+  void set_remove_enabled(bool enabled);
   const backup_entry* entry() const { return entry_; }
-  bool selected() const { return selected_ != 0; }
   HWND remove_button() const { return remove_.handle(); }
   HWND menu_button() const { return menu_.handle(); }
 
  private:
   int measure_height();
-  void on_create();
-  void layout(int width, int height);
-  void paint(HDC dc, const RECT& client);
-  void on_row_selected(WPARAM row);
+  void on_create() override;
+  void layout(int width, int height) override;
+  void paint(HDC dc, const RECT& client) override;
+  bool on_row_command(int id) override;
   void request_remove();
-  void show_details();
-  void make_button(bitmap_button_c& button, int id, int png);
 
   int title_height_ = 0, line_height_ = 0;
   const backup_entry* entry_;
   HIMAGELIST class_images_ = nullptr;
   int class_image_index_ = 0;
   HPEN edge_pen_ = nullptr, bottom_pen_ = nullptr;
-  COLORREF background_ = RGB(255, 255, 255);
   bitmap_button_c remove_, menu_;
   image_c strip_;
-  uint8_t selected_ = 0;
+  bool remove_enabled_ = true;
 };
 
 class uninstall_window_c : public window_impl<uninstall_window_c> {
@@ -92,6 +92,8 @@ class uninstall_window_c : public window_impl<uninstall_window_c> {
   void on_create();
   void on_size(int width, int height);
   void on_group_toggled(WPARAM header, LPARAM shown);
+  void set_remove_enabled(bool enabled);
+  void on_uninstall_timer();
   void paint(HDC dc, const RECT& client);
 
   int32_t inbox_count_ = 0, available_count_ = 0;

@@ -18,11 +18,11 @@
 namespace {
 
 constexpr int png_remove = 173, png_strip = 177, png_menu = 200;
-const COLORREF selected_background = RGB(240, 243, 249);
 
 }  // namespace
 
-uninstall_panel_c::uninstall_panel_c(int32_t row_group, const backup_entry* entry) : entry_(entry) {
+uninstall_panel_c::uninstall_panel_c(int32_t row_group, const backup_entry* entry)
+    : row_window_c(menu_button_id), entry_(entry) {
   group_id = row_group;
 }
 
@@ -44,17 +44,13 @@ bool uninstall_panel_c::create(HWND__* parent, int32_t at_x, int32_t at_y) {
   return window_impl<uninstall_panel_c>::create(parent, r, L"", row_window_style) != nullptr;
 }
 
-void uninstall_panel_c::make_button(bitmap_button_c& button, int id, int png) {
-  make_row_button(handle(), button, id, png, background_);
-}
-
 void uninstall_panel_c::on_create() {
   make_button(remove_, remove_id, png_remove);
   SetWindowTextW(remove_.handle(), as_wide(get_text("btn_remove")));
   remove_.font = font_bold_ct_9;
-  remove_.text_colour = RGB(255, 255, 255);
   make_button(menu_, menu_button_id, png_menu);
   selected_ = 0;
+  set_remove_enabled(remove_enabled_);
   edge_pen_ = CreatePen(PS_SOLID, 1, RGB(191, 191, 191));
   bottom_pen_ = CreatePen(PS_SOLID, 1, RGB(162, 200, 243));
   if (entry_ && !entry_->devices.empty() && entry_->devices[0]->device_class) {
@@ -104,74 +100,39 @@ void uninstall_panel_c::paint(HDC dc, const RECT& c) {
   RestoreDC(dc, saved);
 }
 
-void uninstall_panel_c::on_row_selected(WPARAM row) {
-  selected_ = row_of(row) == static_cast<panel_c*>(this);
-  COLORREF next = selected_ ? selected_background : RGB(255, 255, 255);
-  if (next == background_) return;
-  background_ = next;
-  remove_.background_colour = next;
-  menu_.background_colour = next;
-  RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_INVALIDATE);
+void uninstall_panel_c::request_remove() {
+  if (HWND p = page()) SendMessageW(p, WM_APP_UNINSTALL_DRIVER, reinterpret_cast<WPARAM>(entry_), 0);
 }
 
-void uninstall_panel_c::request_remove() {
-  HWND list = GetParent(handle());
-  HWND page = list ? GetParent(list) : nullptr;
-  if (page) SendMessageW(page, WM_APP_UNINSTALL_DRIVER, reinterpret_cast<WPARAM>(entry_), 0);
+void uninstall_panel_c::set_remove_enabled(bool enabled) {
+  remove_enabled_ = enabled;
+  // The button's picture has no greyed frame: its caption greys instead.
+  remove_.text_colour = enabled ? RGB(255, 255, 255) : RGB(170, 178, 190);
+  if (!remove_.handle()) return;
+  EnableWindow(remove_.handle(), enabled);
+  InvalidateRect(remove_.handle(), nullptr, FALSE);
 }
 
 void uninstall_panel_c::show_details() { show_backup_details(handle(), entry_); }
 
 void uninstall_panel_c::show_menu(POINT point) {
   popup_row_menu(handle(), menu_resource, {{cmd_remove, "btn_remove"}, {cmd_view_details, "menu_view_details"}},
-                 point);
+                 point, [this](HMENU popup) {
+                   if (!remove_enabled_) EnableMenuItem(popup, cmd_remove, MF_BYCOMMAND | MF_GRAYED);
+                 });
+}
+
+bool uninstall_panel_c::on_row_command(int id) {
+  if (id == cmd_remove || id == remove_id)
+    request_remove();
+  else if (id == cmd_view_details)
+    show_details();
+  else
+    return false;
+  return true;
 }
 
 bool uninstall_panel_c::process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                                LRESULT& result) {
-  result = 0;
-  switch (message) {
-    case WM_CREATE:
-      on_create();
-      return true;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      SendMessageW(GetParent(window), WM_APP_ROW_SELECTED, WPARAM(as_row_param(this)), 0);
-      return true;
-    case WM_SIZE:
-      layout(LOWORD(lparam), HIWORD(lparam));
-      return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) { paint(dc, c); });
-    case WM_RBUTTONUP:
-      show_menu({short(LOWORD(lparam)), short(HIWORD(lparam))});
-      return true;
-    case WM_LBUTTONDBLCLK:
-      show_details();
-      return true;
-    case WM_COMMAND: {
-      int id = LOWORD(wparam);
-      if (id == menu_button_id) {
-        show_menu(cursor_in_client(window));
-        return true;
-      }
-      if (id == cmd_remove || id == remove_id) {
-        request_remove();
-        return true;
-      }
-      if (id == cmd_view_details) {
-        show_details();
-        return true;
-      }
-      return false;
-    }
-    default:
-      break;
-  }
-  if (message == WM_APP_ROW_SELECTED) {
-    on_row_selected(wparam);
-    return true;
-  }
-  return false;
+  return route_row_message(window, message, wparam, lparam, result);
 }

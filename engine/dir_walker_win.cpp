@@ -75,6 +75,9 @@ const char16_t* dir_walker_next(dir_walker& w) {
       continue;
     }
     if (e->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      // A junction or a symbolic link to a folder is not entered: it may lead out of the
+      // folder being walked, or back into it without end.
+      if (e->data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       if (!push(w, full)) return nullptr;
       continue;
     }

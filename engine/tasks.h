@@ -105,6 +105,8 @@ class task_work_item_c {
   task_work_item_c& operator=(const task_work_item_c&) = delete;
 
   bool has_work_item() const { return task_ != nullptr; }
+  // False when the task scheduler itself could not be created (no work item can run then).
+  bool has_scheduler() const { return scheduler_ != nullptr; }
   // Deletes trigger 0 and then the work item of this name from the scheduler; false without
   // a work item, or when one of the name is still there afterwards. The object holds no work
   // item afterwards.

@@ -9,14 +9,17 @@ bitmap_button_c::~bitmap_button_c() {
 }
 
 int bitmap_button_c::load_images(int png_id, int with_disabled_frame, DWORD extended_style) {
-  has_disabled_frame = with_disabled_frame ? 1 : 0;
+  // The frame count changes only together with the frames: a disabled button must never
+  // paint a frame past the array it has.
+  const int count = with_disabled_frame ? 4 : 3;
   image_c strip;
   if (load_png_resource(nullptr, &strip, png_id) != 0) return -1;
-  image_c* cut = split_image_frames(&strip, frame_count());
+  image_c* cut = split_image_frames(&strip, count);
+  if (!cut) return -1;
   delete[] frames;
   frames = cut;
+  has_disabled_frame = with_disabled_frame ? 1 : 0;
   set_extended_style(extended_style);
-  if (!frames) return -1;
   if ((extended_style & bmpbtn_autosize) && hwnd_) {
     RECT client = {0, 0, frames[0].width(), frames[0].height()};
     AdjustWindowRectEx(&client, GetWindowLongW(hwnd_, GWL_STYLE), FALSE,

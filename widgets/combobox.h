@@ -118,7 +118,10 @@ class combobox_panel_list_c : public window_impl<combobox_panel_list_c<T>> {
         on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
         result = 0;
         return true;
+      // The window class takes double clicks: the second of two quick presses (on a scroll
+      // arrow above all) comes as a double click and must act as a press too.
       case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
         on_press(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
@@ -141,6 +144,11 @@ class combobox_panel_list_c : public window_impl<combobox_panel_list_c<T>> {
         return false;
       case WM_CAPTURECHANGED:
         if (popup) ShowWindow(popup, SW_HIDE);
+        result = 0;
+        return true;
+      case WM_KEYDOWN:
+        if (wparam != VK_ESCAPE) return false;
+        ReleaseCapture();  // closes the popup, the choice unchanged
         result = 0;
         return true;
       default:
@@ -251,6 +259,11 @@ class combobox_container_c : public window_impl<combobox_container_c<T>>,
         return false;
       case WM_SETFOCUS:
         if (list && list->handle()) SetFocus(list->handle());
+        result = 0;
+        return true;
+      case WM_CLOSE:
+        // Alt+F4 on the open list closes the list, not the popup and its rows for good.
+        ShowWindow(window, SW_HIDE);
         result = 0;
         return true;
       default:

@@ -14,6 +14,9 @@
 #include "widgets/paint_win.h"
 
 constexpr UINT tray_icon_id = 201;
+// The owner's timer that tries again to add an icon the shell refused.
+constexpr UINT_PTR tray_retry_timer = 0x7E1;
+constexpr UINT tray_retry_ms = 3000;
 constexpr int tray_menu_resource = 201;
 
 // The tray menu's commands and the keys of their texts, set at every opening.
@@ -36,13 +39,17 @@ template <class T>
 class CTrayIconImpl {
  public:
   UINT tray_message = 0;
+  // Broadcast by a shell that (re)starts: every icon it had is gone.
+  UINT taskbar_created_message = 0;
   NOTIFYICONDATAW icon_data;
   bool installed = false;
+  bool wanted = false;  // install_icon was called and remove_icon not since
   // The shell's call; a test may hand its own to see what reaches the shell.
   shell_notify_icon_fn notify_icon = &Shell_NotifyIconW;
 
   CTrayIconImpl() {
     tray_message = RegisterWindowMessageW(L"WM_TRAYICON");
+    taskbar_created_message = RegisterWindowMessageW(L"TaskbarCreated");
     std::memset(&icon_data, 0, sizeof icon_data);
     icon_data.cbSize = tray_icon_data_size;
   }
@@ -56,11 +63,30 @@ class CTrayIconImpl {
     icon_data.uCallbackMessage = tray_message;
     icon_data.hIcon = icon;
     lstrcpynW(icon_data.szTip, L"Vantoril", ARRAYSIZE(icon_data.szTip));
-    installed = notify_icon(NIM_ADD, &icon_data) != FALSE;
-    return installed;
+    wanted = true;
+    return add_again();
+  }
+
+  // The shell's restart and the retry timer: the icon is added anew. True when handled.
+  bool process_tray_upkeep(UINT message, WPARAM wparam) {
+    if (message == taskbar_created_message && taskbar_created_message != 0) {
+      installed = false;
+      if (wanted) add_again();
+      return true;
+    }
+    if (message == WM_TIMER && wparam == tray_retry_timer) {
+      if (wanted && !installed)
+        add_again();
+      else
+        KillTimer(owner(), tray_retry_timer);
+      return true;
+    }
+    return false;
   }
 
   void remove_icon() {
+    wanted = false;
+    if (HWND w = owner()) KillTimer(w, tray_retry_timer);
     if (!installed) return;
     icon_data.uFlags = 0;
     notify_icon(NIM_DELETE, &icon_data);
@@ -89,6 +115,17 @@ class CTrayIconImpl {
 
  private:
   HWND owner() { return static_cast<T*>(this)->handle(); }
+
+  // A shell that refuses the icon (not started yet at a hidden start at log-on, busy) is
+  // asked again on a timer: without the icon such a start could not be reached at all.
+  bool add_again() {
+    installed = notify_icon(NIM_ADD, &icon_data) != FALSE;
+    if (installed)
+      KillTimer(owner(), tray_retry_timer);
+    else
+      SetTimer(owner(), tray_retry_timer, tray_retry_ms, nullptr);
+    return installed;
+  }
 
   void open_menu() {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(tray_menu_resource));

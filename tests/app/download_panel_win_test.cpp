@@ -94,6 +94,20 @@ TEST(DownloadRowWindow, WrongMd5EndsInDownloadErrorWithNoFile) {
   shot(f.host->handle(), "row-error");
 }
 
+TEST(DownloadRowWindow, ADoubleClickOnDownloadStartsItOnce) {
+  row_host_fixture f;
+  std::string bytes = letters(400000, 6);
+  ASSERT_TRUE(f.open({"twice.zip", bytes, md5_of(bytes)}, {"--mode", "slow", "--delay", "0.02", "--chunk", "2048"}));
+  gui::double_click_at(f.row()->action_button(), 20, 10);
+  gui::pump_for(200);
+  // The second half of the double click neither pauses it nor starts it again.
+  EXPECT_EQ(f.action_text(), L"Pause");
+  EXPECT_EQ(f.row()->session()->status, download_running);
+  ASSERT_TRUE(gui::pump_until([&] { return !f.packages->requests().empty(); }, 10000));
+  gui::pump_for(200);
+  EXPECT_EQ(f.packages->requests().size(), 1u);
+}
+
 TEST(DownloadRowWindow, PauseStopsAtOnceAndResumeAsksForTheRest) {
   row_host_fixture f;
   std::string bytes = letters(400000, 4);
@@ -140,6 +154,49 @@ void place_package(row_host_fixture& f, const std::string& bytes) {
   write_file_bytes(fs::path(s->final_path), bytes);
   s->resolve_download_files();
   SendMessageW(f.row()->handle(), WM_TIMER, 0, 0);
+}
+
+thread_handle no_thread(thread_routine, void*) { return nullptr; }
+
+TEST(DownloadRowWindow, ADownloadOrInstallThatCannotGoOnSaysWhy) {
+  {
+    // A download folder that leaves no room for the package's file name.
+    row_host_fixture f;
+    fs::path deep = f.temp.path() / std::string(230 - f.temp.path().u16string().size() % 230, 'd');
+    copy_cut(app_settings.DownloadPath, deep.u16string());
+    ASSERT_TRUE(f.open({"long.zip", letters(1000), ""}));
+    f.press_action();
+    EXPECT_EQ(f.asked(), (std::vector<std::string>{"The download folder's path is too long for the package's file "
+                                                   "name. Please choose a shorter download folder in the preferences."}));
+    EXPECT_EQ(f.action_text(), L"Download");
+  }
+  {
+    // A thread that cannot start.
+    row_host_fixture f;
+    ASSERT_TRUE(f.open({"nothread.zip", letters(1000), ""}));
+    worker_task_c::thread_starter = no_thread;
+    f.press_action();
+    worker_task_c::thread_starter = start_thread;
+    EXPECT_EQ(f.asked(), (std::vector<std::string>{"The download could not be started."}));
+    EXPECT_EQ(f.action_text(), L"Download");
+  }
+  {
+    // A package replaced on disk after its download: its MD5 no longer matches at install.
+    row_host_fixture f;
+    std::string bytes = stored_zip(2000);
+    ASSERT_TRUE(f.open({"changed.zip", bytes, md5_of(bytes)}));
+    place_package(f, stored_zip(2100));
+    ASSERT_EQ(f.action_text(), L"Install");
+    f.press_action();
+    ASSERT_FALSE(f.asked().empty());
+    EXPECT_EQ(f.asked().back(), "The downloaded file is damaged: its MD5 checksum does not match. Please download it again.");
+    // In Japanese too.
+    load_language(u"ja");
+    place_package(f, stored_zip(2100));
+    f.press_action();
+    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています (MD5 チェックサムが一致しません)。もう一度ダウンロードしてください。"));
+    load_language(u"en");
+  }
 }
 
 TEST(DownloadRowWindow, InstallOfALargeZipShowsTheWaitWindowAndRecordsTheAddress) {

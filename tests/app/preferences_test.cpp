@@ -296,3 +296,38 @@ TEST(Preferences, Scheduler) {
 }
 
 }  // namespace
+
+TEST(Preferences, OkTakesTheDialogsFieldsOnly) {
+  app_settings_record now{}, dialog{};
+  now.DebugStatus = 1;
+  copy_cut(now.UninstallLink, u"http://u");
+  copy_cut(now.InstallDate, u"2020-01-01");
+  copy_cut(now.exclusion_list_path, u"C:\\V\\Exclusion.dat");
+  dialog.CheckVersion = 1;
+  dialog.ScheduleStart = 7;
+  copy_cut(dialog.BackupPath, u"D:\\B");
+  copy_cut(dialog.ProxyPass, u"p");
+  take_dialog_fields(now, dialog);
+  EXPECT_EQ(now.DebugStatus, 1u);
+  EXPECT_EQ(std::u16string(now.UninstallLink), u"http://u");
+  EXPECT_EQ(std::u16string(now.InstallDate), u"2020-01-01");
+  EXPECT_EQ(std::u16string(now.exclusion_list_path), u"C:\\V\\Exclusion.dat");
+  EXPECT_EQ(now.CheckVersion, 1u);
+  EXPECT_EQ(now.ScheduleStart, 7u);
+  EXPECT_EQ(std::u16string(now.BackupPath), u"D:\\B");
+  EXPECT_EQ(std::u16string(now.ProxyPass), u"p");
+}
+
+TEST(Preferences, ASchedulerThatCannotBeCreatedStillLetsTheScanGoOff) {
+  struct row {
+    scheduler_action action;
+    bool worked, available, done;
+  } const rows[] = {
+      {scheduler_action::schedule, true, true, true},   {scheduler_action::schedule, false, true, false},
+      {scheduler_action::schedule, false, false, false}, {scheduler_action::remove, true, true, true},
+      {scheduler_action::remove, false, true, false},    {scheduler_action::remove, false, false, true},
+  };
+  for (const row& r : rows)
+    EXPECT_EQ(scheduler_change_done(r.action, r.worked, r.available), r.done)
+        << int(r.action) << r.worked << r.available;
+}

@@ -274,6 +274,30 @@ TEST_F(RestorePageWindow, RestoreExtractsThenInstallsUnderTheWaitDialog) {
   EXPECT_EQ(rows().size(), 2u);    // and no reload
 }
 
+TEST_F(RestorePageWindow, ARestoreWhoseJobFailsSaysSo) {
+  device_info& cam = device(u"USB\\CAM\\1", u"Fake Camera", u"2019-03-14", u"2.3.4.5", true);
+  back_up("Fake-Camera-2.3.4.5", {&cam});
+  show_page();
+  ASSERT_EQ(rows().size(), 2u);
+  // A catalog whose archive name leaves the backup folder: the job refuses it.
+  copy_cut(backup_catalog[0].devices[0].backup_file, u"..\\Fake-Camera-2.3.4.5.zip");
+  modal_watch watch(L"#32770", [&](HWND) { return true; });
+  SendMessageW(row(1)->handle(), WM_COMMAND, MAKEWPARAM(restore_panel_c::action_id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(row(1)->action_button()));
+  EXPECT_TRUE(restore_ended());
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].type, 2);
+  EXPECT_EQ(questions[0].text, u"The backup could not be restored.");
+  // In Japanese too.
+  load_language(u"ja");
+  questions.clear();
+  SendMessageW(row(1)->handle(), WM_COMMAND, restore_panel_c::cmd_restore, 0);
+  EXPECT_TRUE(restore_ended());
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].text, u"バックアップを復元できませんでした。");
+  load_language(u"en");
+}
+
 TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
   device_info& cam = device(u"USB\\CAM\\1", u"Fake Camera", u"2019-03-14", u"2.3.4.5", true);
   back_up("Fake-Camera-2.3.4.5", {&cam});
@@ -292,6 +316,9 @@ TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {
   EXPECT_EQ(threads_asked, 1);
   EXPECT_FALSE(dialog_seen);
   EXPECT_FALSE(page_->restore_task.is_running());
+  ASSERT_EQ(questions.size(), 1u);  // the user is told
+  EXPECT_EQ(questions[0].type, 2);
+  EXPECT_EQ(questions[0].text, u"The backup could not be restored.");
   EXPECT_TRUE(IsWindowEnabled(host_.handle()));
   // The page still answers. A record that is not the catalog's is refused, even one equal to
   // a record of the catalog in every field: no restore is asked for.
@@ -331,6 +358,9 @@ TEST_F(RestorePageWindow, DeleteAsksAndTakesTheRowOnlyWhenTheArchiveIsGone) {
   delete_row(2);
   EXPECT_TRUE(fs::exists(net_zip));
   EXPECT_EQ(rows().size(), 3u);
+  ASSERT_EQ(questions.size(), 3u);  // the question, then why nothing happened
+  EXPECT_EQ(questions[2].type, 2);
+  EXPECT_EQ(questions[2].text, u"The backup file could not be deleted. It may be read-only or in use.");
   SetFileAttributesW(net_zip.c_str(), FILE_ATTRIBUTE_NORMAL);
   // Yes: the archive and its row go; the header keeps its count.
   delete_row(1);

@@ -55,6 +55,7 @@ void shot(HWND window, const char* name) {
 struct menu_seen {
   std::vector<UINT> ids;
   std::vector<std::wstring> texts;
+  std::vector<bool> greyed;
   RECT place = {};
   bool opened = false;
 };
@@ -72,6 +73,7 @@ void CALLBACK read_open_menu(HWND, UINT, UINT_PTR id, DWORD) {
     GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
     seen_menu->texts.push_back(text);
     seen_menu->ids.push_back(GetMenuItemID(menu, i));
+    seen_menu->greyed.push_back((GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED) != 0);
   }
   EndMenu();
 }
@@ -264,6 +266,63 @@ TEST_F(UninstallPageWin, DoubleClickAndTheMenusDetailsShowTheEntrysDevices) {
   SendMessageW(row->handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(60, 10));
   EXPECT_TRUE(row->selected());
   EXPECT_FALSE(rows()[1]->selected());
+}
+
+// The page's requests to uninstall, counted on their way in.
+WNDPROC page_procedure = nullptr;
+int uninstall_requests = 0;
+LRESULT CALLBACK count_requests(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_APP_UNINSTALL_DRIVER) ++uninstall_requests;
+  return CallWindowProcW(page_procedure, window, message, wparam, lparam);
+}
+
+TEST_F(UninstallPageWin, ADoubleClickOnRemoveAsksOnceAndRemoveIsGreyWhileItRuns) {
+  hold_message = true;
+  uninstall_requests = 0;
+  page_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(page_.handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_requests)));
+  uninstall_panel_c* row = rows()[0];
+  gui::double_click_at(row->remove_button(), 20, 10);
+  ASSERT_TRUE(gui::pump_until([] { return messages_shown == 1; }, 20000));
+  gui::pump_for(100);
+  EXPECT_EQ(uninstall_requests, 1);
+
+  // While it runs every row's Remove, button and menu item, is grey.
+  for (uninstall_panel_c* r : rows()) EXPECT_FALSE(IsWindowEnabled(r->remove_button()));
+  shot(host_->handle(), "uninstall-removing");
+  menu_seen seen;
+  seen_menu = &seen;
+  SetTimer(nullptr, 0, 50, read_open_menu);
+  SendMessageW(rows()[1]->handle(), WM_RBUTTONUP, 0, MAKELPARAM(40, 20));
+  ASSERT_TRUE(gui::pump_until([&] { return seen.opened; }, 3000));
+  seen_menu = nullptr;
+  ASSERT_EQ(seen.greyed.size(), 3u);
+  EXPECT_TRUE(seen.greyed[0]);   // Remove
+  EXPECT_FALSE(seen.greyed[2]);  // Show Details
+
+  // A rebuild meanwhile keeps it grey; the end of the job brings it back.
+  page_.rebuild();
+  for (uninstall_panel_c* r : rows()) EXPECT_FALSE(IsWindowEnabled(r->remove_button()));
+  hold_message = false;
+  ASSERT_TRUE(gui::pump_until([&] { return !page_.uninstall_running(); }, 20000));
+  ASSERT_TRUE(gui::pump_until([&] { return IsWindowEnabled(rows()[0]->remove_button()) != FALSE; }, 3000));
+  for (uninstall_panel_c* r : rows()) EXPECT_TRUE(IsWindowEnabled(r->remove_button()));
+  SetWindowLongPtrW(page_.handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(page_procedure));
+}
+
+thread_handle no_thread(thread_routine, void*) { return nullptr; }
+
+TEST_F(UninstallPageWin, AnUninstallWhoseThreadDoesNotStartSaysSo) {
+  worker_task_c::thread_starter = no_thread;
+  {
+    gui::dialog_answerer told(L"Vantoril", IDOK);
+    SendMessageW(rows()[0]->handle(), WM_COMMAND, uninstall_panel_c::cmd_remove, 0);
+    EXPECT_EQ(told.answered(), 1);
+  }
+  worker_task_c::thread_starter = start_thread;
+  EXPECT_FALSE(page_.uninstall_running());
+  EXPECT_TRUE(IsWindowEnabled(rows()[0]->remove_button()));
+  EXPECT_TRUE(installer_lines().empty());
 }
 
 }  // namespace

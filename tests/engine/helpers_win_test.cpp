@@ -64,6 +64,31 @@ TEST(HelpersWin, WalkerReturnsFilesDepthFirstAndSkipsDotNames) {
   EXPECT_EQ(walk(slashed).size(), 2u);
 }
 
+// A symbolic link to a folder; false when the system cannot make one.
+bool make_folder_link(const fs::path& link, const fs::path& target) {
+  using create_fn = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+  auto create = reinterpret_cast<create_fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
+  return create && (create(link.c_str(), target.c_str(), 1 | 2) || create(link.c_str(), target.c_str(), 1)) &&
+         (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+TEST(HelpersWin, WalkerEntersNoLinkedFolder) {
+  temp_folder dir;
+  fs::create_directories(dir / "pkg" / "sub");
+  fs::create_directories(dir / "outside");
+  write_file_bytes(dir / "pkg" / "a.inf", "a");
+  write_file_bytes(dir / "pkg" / "sub" / "a.sys", "s");
+  write_file_bytes(dir / "outside" / "other.txt", "o");
+  // One link leaves the package, one leads back into it (a walk through it would not end).
+  if (!make_folder_link(dir / "pkg" / "away", dir / "outside") || !make_folder_link(dir / "pkg" / "sub" / "loop", dir / "pkg"))
+    GTEST_SKIP() << "no symbolic links to folders on this system";
+  std::u16string root = u16(dir / "pkg");
+  size_t skipped = 0;
+  EXPECT_EQ(walk(root, &skipped), (std::vector<std::u16string>{path_join(root, u"a.inf"), path_join(root, u"sub\\a.sys")}));
+  EXPECT_EQ(skipped, 0u);
+}
+
 TEST(HelpersWin, WalkerSkipsPathsTooLongInsteadOfCuttingThem) {
   temp_folder dir;
   std::u16string root = u16(dir.path());

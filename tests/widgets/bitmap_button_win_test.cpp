@@ -80,6 +80,21 @@ TEST(bitmap_button, without_its_picture_paints_nothing) {
   });
 }
 
+TEST(bitmap_button, a_failed_reload_keeps_the_frames_and_their_count) {
+  run([](button_dialog& d) {
+    bitmap_button_c& b = d.button;
+    ASSERT_EQ(b.load_images(128, 0, bmpbtn_hover | bmpbtn_autosize), 0);
+    image_c* before = b.frames;
+    // A reload asking for a disabled frame that fails: three frames, and three they stay.
+    EXPECT_EQ(b.load_images(9999, 1, bmpbtn_hover), -1);
+    EXPECT_EQ(b.frames, before);
+    EXPECT_EQ(b.has_disabled_frame, 0);
+    EnableWindow(b, FALSE);
+    EXPECT_EQ(pixel_of(b, 5, 13), normal_fill);  // the enabled frame, not one past the array
+    d.end_dialog(1);
+  });
+}
+
 TEST(bitmap_button, posted_click_reaches_the_dialog_once) {
   button_dialog d;
   d.script = [](button_dialog& self) {

@@ -263,6 +263,50 @@ TEST_F(selection_items, LongDropDownScrolls) {
   EXPECT_FALSE(w.hours->is_open());
 }
 
+TEST_F(selection_items, AltF4EscapeAndQuickArrowClicksLeaveTheListWorking) {
+  auto& list = w.hours->list;
+  // Alt+F4 on the open list closes it; the next open shows the same rows, and a pick works.
+  HWND popup = open(w.hours);
+  ASSERT_TRUE(popup);
+  SendMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0);
+  gui::pump_until([&] { return !w.hours->is_open(); }, 2000);
+  EXPECT_FALSE(w.hours->is_open());
+  open(w.hours);
+  EXPECT_TRUE(w.hours->is_open());
+  EXPECT_EQ(list.rows.size(), 20u);
+  EXPECT_EQ(list.total, 400);
+  EXPECT_TRUE(IsWindow(list.scroll_bar));
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(gui::rect_in_parent(w.hours->items[i]->handle()).top, 20 * i - list.position);
+  w.chosen.clear();
+  PostMessageW(list.handle(), WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+  PostMessageW(list.handle(), WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+  gui::pump_until([&] { return !w.hours->is_open(); }, 2000);
+  EXPECT_EQ(w.chosen, std::vector<int>{1});
+
+  // Two quick clicks on the down arrow scroll twice: the second arrives as a double click.
+  open(w.hours);
+  list.position = 0;
+  list.relayout();
+  RECT client = gui::client_rect(list.handle());
+  const LPARAM arrow = MAKELPARAM(client.right - 2, client.bottom - 2);
+  PostMessageW(list.handle(), WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+  PostMessageW(list.handle(), WM_LBUTTONUP, 0, arrow);
+  gui::pump_for(30);
+  const int once = list.position;
+  EXPECT_GT(once, 0);
+  PostMessageW(list.handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, arrow);
+  PostMessageW(list.handle(), WM_LBUTTONUP, 0, arrow);
+  gui::pump_for(30);
+  EXPECT_EQ(list.position, 2 * once);
+  EXPECT_TRUE(w.hours->is_open());
+
+  // Escape closes it, the choice unchanged.
+  gui::press_key(list.handle(), VK_ESCAPE);
+  gui::pump_until([&] { return !w.hours->is_open(); }, 2000);
+  EXPECT_FALSE(w.hours->is_open());
+  EXPECT_EQ(w.hours->selected_index, 1);
+}
+
 TEST_F(selection_items, OneFrameWideDropDownIsNotStretched) {
   EXPECT_EQ(w.narrow->right - w.narrow->left, w.narrow->get_frame_width());
   rendered picture(w);

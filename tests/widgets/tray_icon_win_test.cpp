@@ -38,6 +38,7 @@ struct tray_window : window_impl<tray_window>, CTrayIconImpl<tray_window> {
 
   bool process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                               LRESULT& result) override {
+    if (process_tray_upkeep(message, wparam)) return true;
     if (message == tray_message) {
       activations = 0;
       result = on_tray_icon(wparam, lparam);
@@ -128,6 +129,34 @@ TEST_F(tray_fixture, RefusedIconIsNeverRemoved) {
   EXPECT_FALSE(tray.installed);
   tray.remove_icon();
   EXPECT_EQ(shell_calls.size(), 1u);
+}
+
+TEST_F(tray_fixture, ARefusedIconIsTriedAgainAndARestartedShellGetsItBack) {
+  shell_answer = FALSE;
+  EXPECT_FALSE(tray.install_icon(LoadIconW(nullptr, IDI_APPLICATION)));
+  // The retry timer: refused again, then taken; after that it stops.
+  SendMessageW(tray, WM_TIMER, tray_retry_timer, 0);
+  shell_answer = TRUE;
+  SendMessageW(tray, WM_TIMER, tray_retry_timer, 0);
+  EXPECT_TRUE(tray.installed);
+  SendMessageW(tray, WM_TIMER, tray_retry_timer, 0);
+  ASSERT_EQ(shell_calls.size(), 3u);
+  for (const shell_call& c : shell_calls) EXPECT_EQ(c.what, DWORD(NIM_ADD));
+
+  // Explorer restarted: the icon is added again, with the same id and message.
+  EXPECT_EQ(tray.taskbar_created_message, RegisterWindowMessageW(L"TaskbarCreated"));
+  SendMessageW(tray, tray.taskbar_created_message, 0, 0);
+  ASSERT_EQ(shell_calls.size(), 4u);
+  EXPECT_EQ(shell_calls[3].what, DWORD(NIM_ADD));
+  EXPECT_EQ(shell_calls[3].data.uID, 201u);
+  EXPECT_EQ(shell_calls[3].data.uCallbackMessage, tray.tray_message);
+  EXPECT_TRUE(tray.installed);
+
+  // Once removed, neither brings it back.
+  tray.remove_icon();
+  SendMessageW(tray, tray.taskbar_created_message, 0, 0);
+  SendMessageW(tray, WM_TIMER, tray_retry_timer, 0);
+  EXPECT_EQ(shell_calls.size(), 5u);  // only the removal
 }
 
 TEST_F(tray_fixture, TheShellTakesAndDropsTheIcon) {

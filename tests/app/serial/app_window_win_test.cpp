@@ -316,6 +316,47 @@ TEST_F(AppWindow, ActivationShowsAndScansOnlyWhenAskedAndNotWhileScanning) {
   EXPECT_EQ(window_->current_page(), window_->home_page.handle());
 }
 
+TEST_F(AppWindow, AMinimisedWindowComesBackRestoredAndTrayMovesUnderADialogChangeNothing) {
+  HWND w = make();
+  // A second start while the window is minimised.
+  ShowWindow(w, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(w));
+  SendMessageW(w, WM_APP_ACTIVATE, 0, 0);
+  EXPECT_FALSE(IsIconic(w));
+  EXPECT_TRUE(IsWindowVisible(w));
+
+  // Minimised, then hidden to the tray, under a dialog.
+  ShowWindow(w, SW_MINIMIZE);
+  ShowWindow(w, SW_HIDE);
+  EnableWindow(w, FALSE);
+  for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+    SendMessageW(w, window_->tray_message, tray_icon_id, mouse);
+    EXPECT_FALSE(IsWindowVisible(w)) << mouse;
+  }
+  // A click brings the dialog's owner back, restored.
+  SendMessageW(w, window_->tray_message, tray_icon_id, WM_LBUTTONUP);
+  EXPECT_TRUE(IsWindowVisible(w));
+  EXPECT_FALSE(IsIconic(w));
+  EnableWindow(w, TRUE);
+}
+
+int icon_adds = 0;
+BOOL WINAPI count_icon_adds(DWORD what, PNOTIFYICONDATAW) {
+  if (what == NIM_ADD) ++icon_adds;
+  return TRUE;
+}
+
+TEST_F(AppWindow, ARestartedShellGetsTheTrayIconBack) {
+  HWND w = make();
+  icon_adds = 0;
+  auto shell = window_->notify_icon;
+  window_->notify_icon = count_icon_adds;
+  SendMessageW(w, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(icon_adds, 1);
+  EXPECT_TRUE(window_->installed);
+  window_->notify_icon = shell;
+}
+
 TEST_F(AppWindow, AutoscanStartsTheScanBeforeCreationReturns) {
   make(start_switch::autoscan);
   EXPECT_EQ(window_->state(), main_scanning);

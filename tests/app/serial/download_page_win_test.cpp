@@ -446,6 +446,42 @@ TEST_F(DownloadPageWindow, DownloadAllAsksAboutTheCheckedRowsThenDownloadsThem) 
   shot("update-page-downloaded");
 }
 
+TEST_F(DownloadPageWindow, DoubleClicksActOnceAndOnlyTheCheckedRowsStart) {
+  serve({outdated_offer(2), missing_offer(), current_offer()});
+  ASSERT_NE(make(), nullptr);
+  ASSERT_TRUE(scan());
+  click_item(1);  // "Select All"
+  click_item(0);  // "Recommended": exactly the rows whose group is not up to date
+  for (download_panel_c* r : page().download_rows()) EXPECT_EQ(r->checked(), !r->group()->up_to_date);
+  click_item(1);
+
+  // A double click on a check box turns it once.
+  download_panel_c* left_out = row_of_package(missing_offer());
+  ASSERT_NE(left_out, nullptr);
+  gui::double_click_at(left_out->check_box(), 5, 5);
+  gui::pump_for(100);
+  EXPECT_FALSE(left_out->checked());
+  EXPECT_EQ(page().selection().count, 3);
+
+  // A double click on "Download All" asks once; Yes starts the checked rows only.
+  messages().clear();
+  answer() = 1;
+  gui::double_click_at(GetDlgItem(page().handle(), download_window_c::download_all_id), 10, 10);
+  gui::pump_for(200);
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].type, 3);
+  ASSERT_TRUE(gui::pump_until(
+      [&] {
+        for (download_panel_c* r : page().download_rows())
+          if (r != left_out && action_text(r) != L"Install") return false;
+        return true;
+      },
+      30000));
+  EXPECT_EQ(action_text(left_out), L"Download");
+  for (const service_request& r : packages->requests()) EXPECT_NE(r.text("path"), "/packages/" + missing_offer().name);
+  EXPECT_EQ(packages->requests().size(), 2u);
+}
+
 TEST_F(DownloadPageWindow, AnExcludedPackageStaysHiddenAndAFailedWriteKeepsTheFile) {
   serve({outdated_offer(), missing_offer(), current_offer()});
   ASSERT_NE(make(), nullptr);
@@ -491,6 +527,33 @@ TEST_F(DownloadPageWindow, AnExcludedPackageStaysHiddenAndAFailedWriteKeepsTheFi
   EXPECT_EQ(row_of_package(outdated_offer()), nullptr);
   EXPECT_NE(row_of_package(missing_offer()), nullptr);
   shot("update-page-excluded");
+}
+
+TEST_F(DownloadPageWindow, AnExclusionFileThatCannotBeReadKeepsEveryPackageHidden) {
+  serve({outdated_offer(), missing_offer(), current_offer()});
+  ASSERT_NE(make(), nullptr);
+  ASSERT_TRUE(scan());
+  exclude(row_of_package(outdated_offer()));
+  ASSERT_EQ(row_of_package(outdated_offer()), nullptr);
+  const std::string on_disk = read_file_bytes(exclusion_file());
+
+  // Held open without sharing (a scanner, a backup tool): it can be neither read nor replaced.
+  HANDLE held = CreateFileW(exclusion_file().wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  exclude(row_of_package(missing_offer()));
+  EXPECT_EQ(row_of_package(outdated_offer()), nullptr);
+  EXPECT_NE(row_of_package(missing_offer()), nullptr);  // not written: stays listed
+  EXPECT_EQ(page().exclusions().size(), 1u);
+  ASSERT_TRUE(scan());
+  EXPECT_EQ(row_of_package(outdated_offer()), nullptr);
+  CloseHandle(held);
+  EXPECT_EQ(read_file_bytes(exclusion_file()), on_disk);
+
+  // Readable again: the next exclusion writes both.
+  exclude(row_of_package(missing_offer()));
+  EXPECT_EQ(row_of_package(missing_offer()), nullptr);
+  EXPECT_EQ(row_of_package(outdated_offer()), nullptr);
+  EXPECT_EQ(page().exclusions().size(), 2u);
 }
 
 TEST_F(DownloadPageWindow, OneReportPerScanUntilOneIsAccepted) {

@@ -325,6 +325,36 @@ TEST_F(PreferencesOk, UnsavableWorkItemKeepsTheSchedulerOff) {
   fs::remove_all(job_file(), ec);
 }
 
+// A worker's save while the scheduler's failure message is open: the scan report is accepted
+// and an uninstall link arrives, then the message is answered.
+void CALLBACK report_accepted_under_the_message(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = gui::find_window(L"#32770", L"Vantoril");
+  if (!box || !IsWindowVisible(box)) return;
+  KillTimer(nullptr, id);
+  app_settings.DebugStatus = 1;
+  copy_cut(app_settings.UninstallLink, u"http://example.invalid/uninstall");
+  save_settings();
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(PreferencesOk, OkWritesOnlyItsOwnFieldsAndKeepsWhatAWorkerSaved) {
+  fs::create_directories(job_file());  // the work item cannot be saved: a message shows
+  app_settings.DebugStatus = 0;
+  save_settings();
+  settings_dialog_fixture f;
+  f.open();
+  f.dialog->box(c::enable)->set_checked(1);
+  f.dialog->box(c::box3)->set_checked(0);
+  SetTimer(nullptr, 0, 30, report_accepted_under_the_message);
+  EXPECT_TRUE(f.dialog->on_ok());
+  EXPECT_EQ(app_settings.DebugStatus, 1u);
+  EXPECT_EQ(std::u16string(app_settings.UninstallLink), u"http://example.invalid/uninstall");
+  EXPECT_EQ(reg_number(L"DebugStatus"), 1u);
+  EXPECT_EQ(reg_number(L"CheckVersion"), 0u);  // the dialog's own fields are saved
+  std::error_code ec;
+  fs::remove_all(job_file(), ec);
+}
+
 TEST_F(PreferencesOk, CancelChangesNothing) {
   settings_dialog_fixture f;
   std::wstring before = reg_text(L"DownloadPath");

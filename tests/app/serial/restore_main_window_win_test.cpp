@@ -67,4 +67,53 @@ TEST(RestoreMainWindow, ButtonFourShowsTheBackupsMadeMeanwhile) {
   set_default_settings();
 }
 
+// The preferences, open over the main window: a new backup folder typed in, then OK.
+std::wstring new_backup_folder;
+void CALLBACK type_backup_folder_and_ok(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = gui::find_window(L"#32770", L"Options");
+  if (!dialog || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, id);
+  SetWindowTextW(GetDlgItem(dialog, 1002), new_backup_folder.c_str());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(RestoreMainWindow, ANewBackupFolderInThePreferencesReloadsTheShownPage) {
+  ui_setup ui;
+  set_default_settings();
+  app_settings.CheckVersion = 0;
+  app_settings.Autorun = 0;
+  backup_test::files store;
+  write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
+  device_info& cam = store.device(u"USB\\CAM\\1", u"oem1.inf", u"fakecam.inf_1", u"Fake Camera", u"2.0");
+  main_window_c::seams s;
+  s.open_url = no_open;
+  s.show_message = no_message;
+  s.start_version_check = no_check;
+  s.apply_autorun = no_autorun;
+  {
+    main_window_c window(s);
+    HWND w = window.create_window();
+    ASSERT_TRUE(w);
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+    SendMessageW(w, WM_APP_SCAN_DONE, 1, 0);
+    SendMessageW(w, WM_APP_QUEUE_BACKUP, WPARAM(&cam), 0);
+    SendMessageW(w, WM_APP_BACKUP_QUEUED, 0, 0);
+    SendMessageW(w, WM_APP_SIDEBAR_COMMAND, 4, 0);
+    ASSERT_EQ(window.restore_page.list().stack().rows.size(), 2u);
+
+    // Another folder, without that archive: the shown page lists what that folder holds.
+    fs::path other = fs::path(store.backups).parent_path() / "OtherBackups";
+    fs::create_directories(other);
+    new_backup_folder = other.wstring();
+    SetTimer(nullptr, 0, 50, type_backup_folder_and_ok);
+    SendMessageW(w, WM_APP_SIDEBAR_COMMAND, 6, 0);  // the preferences, modal
+    EXPECT_EQ(fs::path(app_settings.BackupPath), other);
+    EXPECT_EQ(window.current_page(), window.restore_page.handle());
+    EXPECT_EQ(window.restore_page.list().stack().rows.size(), 0u);
+    DestroyWindow(w);
+  }
+  gui::drop_quit_message();
+  set_default_settings();
+}
+
 }  // namespace
