@@ -244,6 +244,6 @@ TEST_F(VantorilProcess, ExitDuringAHeldVersionCheckEndsWithZero) {
   while (!asked() && GetTickCount() - start < 15000) Sleep(100);
   ASSERT_TRUE(asked());
   PostMessageW(w, WM_COMMAND, 40018, 0);
-  EXPECT_EQ(wait_pumping(first.process, 30000), 0u);
+  EXPECT_EQ(gui::pump_until_process_ends(first.process, 30000), 0u);
   set_close_to_tray(1);  // CheckVersion back to 0
 }
