@@ -188,12 +188,15 @@ TEST(DownloadRowWindow, ADownloadOrInstallThatCannotGoOnSaysWhy) {
     place_package(f, stored_zip(2100));
     ASSERT_EQ(f.action_text(), L"Install");
     f.press_action();
-    ASSERT_FALSE(f.asked().empty());
+    // The install job checks the package on its own thread; the row tells when it has ended.
+    ASSERT_TRUE(gui::pump_until([&] { return !f.asked().empty(); }, 10000));
     EXPECT_EQ(f.asked().back(), "The downloaded file is damaged: its MD5 checksum does not match. Please download it again.");
     // In Japanese too.
     load_language(u"ja");
     place_package(f, stored_zip(2100));
+    const size_t before = f.asked().size();
     f.press_action();
+    ASSERT_TRUE(gui::pump_until([&] { return f.asked().size() > before; }, 10000));
     EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています (MD5 チェックサムが一致しません)。もう一度ダウンロードしてください。"));
     load_language(u"en");
   }
