@@ -89,6 +89,18 @@ void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_g
   }
 }
 
+void draw_wrapped_text_to_fit(HDC dc, const wchar_t* text, const RECT& rect, int line_gap, const HFONT* fonts,
+                              size_t font_count) {
+  if (!text || !*text || font_count == 0) return;
+  for (size_t f = 0; f < font_count; ++f) {
+    if (!fonts[f]) continue;
+    SelectObject(dc, fonts[f]);
+    for (int gap = line_gap; gap >= 1; --gap)
+      if (wrapped_text_bottom(dc, text, rect, gap) <= rect.bottom) return draw_wrapped_text(dc, text, rect, gap);
+  }
+  draw_wrapped_text(dc, text, rect, 1);
+}
+
 void add_round_rect_path(Gdiplus::GraphicsPath& path, int diameter, int x, int y, int width, int height) {
   std::array<arc_box, 4> arcs = round_rect_arcs(diameter, x, y, width, height);
   path.Reset();

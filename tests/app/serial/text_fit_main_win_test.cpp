@@ -1,0 +1,114 @@
+// Every text of the main window whole, in English and Japanese: the window at its smallest
+// size (800 x 600) over results with rows on every page (updates, backups in the store, a
+// backup in the catalog, drivers to uninstall), each page shown from the navigation bar and
+// checked by the text-fit recorder. Serial: main windows must not meet the process tests'.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "base/text.h"
+#include "base/wide.h"
+#include "engine/backup.h"
+#include "engine/backup_catalog.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/engine/backup_fixture.h"
+#include "tests/support/text_fit.h"
+#include "widgets/app_messages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace main_window_test;
+
+class TextFitMain : public MainWindowTest {
+ protected:
+  void use_language(const char* code) {
+    delete_ui_objects();
+    load_language(std::u16string(code, code + 2));
+    create_ui_fonts(code, 61);
+    create_brushes();
+    create_pens();
+  }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    use_language("en");
+  }
+
+  // A device of the store with an installed driver in its own store package and a newer one
+  // offered.
+  device_info& device(backup_test::files& store, const std::u16string& id, const std::u16string& name,
+                      const std::u16string& package, device_class_info& cls, int n) {
+    const std::u16string inf = u"oem" + std::u16string(1, char16_t(u'0' + n)) + u".inf";
+    fs::path folder = fs::path(store.package(package));
+    write_file_bytes(folder / fs::path(inf), "[Version]\r\n");
+    write_file_bytes(folder / "driver.sys", std::string(3000 + 1000 * n, 'd'));
+    device_info& d = store.device(id, inf, package, name + u" Driver", u"1.0.0." + std::u16string(1, u'0' + n));
+    copy_cut(d.name, name);
+    copy_cut(d.class_name, cls.class_name);
+    d.device_class = &cls;
+    d.present = 1;
+    d.candidates.resize(1);
+    driver_candidate& c = d.candidates[0];
+    copy_cut(c.desc, name + u" Driver");
+    copy_cut(c.date, u"2024-02-02");
+    copy_cut(c.ver, u"12.4.1.7");
+    copy_cut(c.infpath, u"pkg\\p.inf");
+    copy_cut(c.hardid, id);
+    copy_cut(c.manu, u"Acme");
+    copy_cut(c.class_name, cls.class_name);
+    c.size = 4200000u * uint32_t(n);
+    const std::string url = "http://127.0.0.1:1/packages/p" + std::to_string(n) + ".zip";
+    copy_cut(c.remote_url, url.c_str());
+    copy_cut(c.md5sum, u"0123456789abcdef0123456789abcde" + std::u16string(1, char16_t(u'0' + n % 10)));
+    d.best = d.latest = &d.candidates[0];
+    d.best_needs_update = d.latest_needs_update = 1;
+    return d;
+  }
+};
+
+TEST_F(TextFitMain, EveryPageWithRowsInBothLanguages) {
+  for (const char* code : {"en", "ja"}) {
+    use_language(code);
+    backup_test::files store;
+    device_class_info cls{};
+    copy_cut(cls.description, u"Universal Serial Bus controllers");
+    copy_cut(cls.class_name, u"USB");
+    device(store, u"USB\\VID_1&PID_1\\1", u"Fake Camera & Microphone Array with a Very Long Name", u"cam.inf_x86_1", cls, 1);
+    device(store, u"USB\\VID_2&PID_1\\1", u"Fake Network", u"net.inf_x86_2", cls, 2);
+    device(store, u"USB\\VID_3&PID_1\\1", u"Fake Scanner", u"scan.inf_x86_3", cls, 3);
+    // One backup in the catalog for the restore page.
+    backup_job job;
+    const std::u16string archive = path_join(store.backups, u"Fake Scanner.zip");
+    ASSERT_EQ(zip_folder(store.package(u"scan.inf_x86_3").c_str(), archive.c_str(), job), 0);
+    backup_entry entry{};
+    entry.devices = {&the_device_store()->devices[2]};
+    ASSERT_EQ(add_backup_record(archive.c_str(), entry), 0);
+
+    HWND w = make();
+    ASSERT_NE(w, nullptr);
+    SendMessageW(w, WM_APP_SCAN_DONE, 0, 0);
+    gui::pump_for(100);
+    text_fit::recorder record;
+    for (int button = 1; button <= 5; ++button) {
+      SendMessageW(window_->sidebar.handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(window_->sidebar.handle(), button)));
+      gui::pump_for(100);
+      // The header texts drawn word-wrapped must show every line.
+      const char* header[] = {nullptr, nullptr, "download_billboard_text2", "backup_tips", "restore_tips",
+                              "uninstall_tips"};
+      text_fit::options how;
+      if (header[button]) how.whole_texts.push_back(as_wide(get_text(header[button])));
+      auto faults = text_fit::check_window(w, how);
+      EXPECT_TRUE(faults.empty()) << code << " navigation button " << button << text_fit::describe(faults);
+      shot(w, (std::string("textfit-main-") + code + "-" + std::to_string(button)).c_str());
+    }
+    window_.reset();
+    gui::pump_for(50);
+  }
+}
+
+}  // namespace
