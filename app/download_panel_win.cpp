@@ -453,6 +453,9 @@ bool download_panel_c::process_window_message(HWND window, UINT message, WPARAM 
     case WM_SIZE:
       layout(LOWORD(lparam), HIWORD(lparam));
       return true;
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
+      return true;
     case WM_PAINT:
     case WM_PRINTCLIENT: {
       PAINTSTRUCT ps;

@@ -123,6 +123,9 @@ bool restore_window_c::process_window_message(HWND window, UINT message, WPARAM 
     case WM_CREATE:
       on_create();
       return true;
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
+      return true;
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) {

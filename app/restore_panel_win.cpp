@@ -206,6 +206,9 @@ bool restore_panel_c::process_window_message(HWND window, UINT message, WPARAM w
     case WM_SIZE:
       on_size(LOWORD(lparam), HIWORD(lparam));
       return true;
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
+      return true;
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return paint_double_buffered(window, message, wparam, [this](HDC dc, const RECT& c) {

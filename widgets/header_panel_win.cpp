@@ -85,6 +85,9 @@ bool header_panel_c::process_window_message(HWND window, UINT message, WPARAM wp
                                             LRESULT& result) {
   if (process_ui_event_message(window, message, wparam, lparam, result)) return true;
   switch (message) {
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
+      return true;
     case WM_PAINT:
     case WM_PRINTCLIENT: {
       PAINTSTRUCT ps;

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "base/wide.h"
@@ -36,6 +38,33 @@ class TextFitMain : public MainWindowTest {
   void TearDown() override {
     MainWindowTest::TearDown();
     use_language("en");
+  }
+
+  // The window at 800 x 600 after a scan's end, with rows on the update, backup, restore and
+  // uninstall pages.
+  HWND make_results(backup_test::files& store, device_class_info& cls) {
+    copy_cut(cls.description, u"Universal Serial Bus controllers");
+    copy_cut(cls.class_name, u"USB");
+    device(store, u"USB\\VID_1&PID_1\\1", u"Fake Camera & Microphone Array with a Very Long Name", u"cam.inf_x86_1", cls, 1);
+    device(store, u"USB\\VID_2&PID_1\\1", u"Fake Network", u"net.inf_x86_2", cls, 2);
+    device(store, u"USB\\VID_3&PID_1\\1", u"Fake Scanner", u"scan.inf_x86_3", cls, 3);
+    // One backup in the catalog for the restore page.
+    backup_job job;
+    const std::u16string archive = path_join(store.backups, u"Fake Scanner.zip");
+    EXPECT_EQ(zip_folder(store.package(u"scan.inf_x86_3").c_str(), archive.c_str(), job), 0);
+    backup_entry entry{};
+    entry.devices = {&the_device_store()->devices[2]};
+    EXPECT_EQ(add_backup_record(archive.c_str(), entry), 0);
+    HWND w = make();
+    if (!w) return nullptr;
+    SendMessageW(w, WM_APP_SCAN_DONE, 0, 0);
+    gui::pump_for(100);
+    return w;
+  }
+  void click_bar(int button) {
+    SendMessageW(window_->sidebar.handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window_->sidebar.handle(), button)));
+    gui::pump_for(100);
   }
 
   // A device of the store with an installed driver in its own store package and a newer one
@@ -75,28 +104,11 @@ TEST_F(TextFitMain, EveryPageWithRowsInBothLanguages) {
     use_language(code);
     backup_test::files store;
     device_class_info cls{};
-    copy_cut(cls.description, u"Universal Serial Bus controllers");
-    copy_cut(cls.class_name, u"USB");
-    device(store, u"USB\\VID_1&PID_1\\1", u"Fake Camera & Microphone Array with a Very Long Name", u"cam.inf_x86_1", cls, 1);
-    device(store, u"USB\\VID_2&PID_1\\1", u"Fake Network", u"net.inf_x86_2", cls, 2);
-    device(store, u"USB\\VID_3&PID_1\\1", u"Fake Scanner", u"scan.inf_x86_3", cls, 3);
-    // One backup in the catalog for the restore page.
-    backup_job job;
-    const std::u16string archive = path_join(store.backups, u"Fake Scanner.zip");
-    ASSERT_EQ(zip_folder(store.package(u"scan.inf_x86_3").c_str(), archive.c_str(), job), 0);
-    backup_entry entry{};
-    entry.devices = {&the_device_store()->devices[2]};
-    ASSERT_EQ(add_backup_record(archive.c_str(), entry), 0);
-
-    HWND w = make();
+    HWND w = make_results(store, cls);
     ASSERT_NE(w, nullptr);
-    SendMessageW(w, WM_APP_SCAN_DONE, 0, 0);
-    gui::pump_for(100);
     text_fit::recorder record;
     for (int button = 1; button <= 5; ++button) {
-      SendMessageW(window_->sidebar.handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(window_->sidebar.handle(), button)));
-      gui::pump_for(100);
+      click_bar(button);
       // The header texts drawn word-wrapped must show every line.
       const char* header[] = {nullptr, nullptr, "download_billboard_text2", "backup_tips", "restore_tips",
                               "uninstall_tips"};
@@ -108,6 +120,78 @@ TEST_F(TextFitMain, EveryPageWithRowsInBothLanguages) {
     }
     window_.reset();
     gui::pump_for(50);
+  }
+}
+
+BOOL CALLBACK collect(HWND w, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
+
+// Calls `use` with a memory DC of the window's client size filled with a marker colour.
+template <class F>
+LRESULT marked(HWND window, F use) {
+  RECT c;
+  GetClientRect(window, &c);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, std::max<LONG>(c.right, 1), std::max<LONG>(c.bottom, 1));
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  HBRUSH marker = CreateSolidBrush(RGB(1, 2, 3));
+  FillRect(dc, &c, marker);
+  DeleteObject(marker);
+  LRESULT r = use(dc);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return r;
+}
+
+bool paints_whole(HWND window) {
+  RECT c;
+  GetClientRect(window, &c);
+  if (c.right < 4 || c.bottom < 4) return false;
+  return marked(window, [&](HDC dc) {
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const POINT points[] = {{1, 1}, {c.right - 2, 1}, {1, c.bottom - 2}, {c.right - 2, c.bottom - 2}, {c.right / 2, c.bottom / 2}};
+    for (POINT p : points)
+      if (GetPixel(dc, p.x, p.y) == RGB(1, 2, 3)) return LRESULT(0);
+    return LRESULT(1);
+  }) != 0;
+}
+
+// Every window of the program's own classes (pages, rows, headers, the bar) that paints its
+// whole client area leaves WM_ERASEBKGND unpainted, so no plain ground flickers through.
+TEST_F(TextFitMain, EveryPageAndRowLeavesItsBackgroundToItsPainting) {
+  backup_test::files store;
+  device_class_info cls{};
+  HWND w = make_results(store, cls);
+  ASSERT_NE(w, nullptr);
+  for (int button = 1; button <= 5; ++button) {
+    click_bar(button);
+    std::vector<HWND> windows{w};
+    EnumChildWindows(w, collect, reinterpret_cast<LPARAM>(&windows));
+    for (HWND child : windows) {
+      if (!IsWindowVisible(child)) continue;
+      wchar_t name[128] = {};
+      GetClassNameW(child, name, 128);
+      const std::wstring c = name;
+      if (c == L"Button" || c == L"Static" || c == L"Edit" || c.rfind(L"Sys", 0) == 0 || c == L"ScrollBar")
+        continue;
+      // Only a window whose painting covers its client area (a list that leaves its ground to
+      // the class brush is not one).
+      if (!paints_whole(child)) continue;
+      COLORREF after = 0;
+      marked(child, [&](HDC dc) {
+        SendMessageW(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        after = GetPixel(dc, 1, 1);
+        return LRESULT(0);
+      });
+      const std::string where = std::string(c.begin(), c.end()) + " #" + std::to_string(GetDlgCtrlID(child)) +
+                                " on button " + std::to_string(button);
+      EXPECT_EQ(after, RGB(1, 2, 3)) << where;
+    }
   }
 }
 
