@@ -108,7 +108,7 @@ void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   for (size_t i = 0; i < record_->devices.size(); ++i) {
     RECT r = {restore_line_left, layout_.device_line_top(i), c.right - 20, 0};
     r.bottom = r.top + layout_.line_height;
-    DrawTextW(dc, as_wide(record_->devices[i].desc), -1, &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+    DrawTextW(dc, as_wide(record_->devices[i].desc), -1, &r, DT_END_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX);
   }
 
   SelectObject(dc, font_normal_9);

@@ -68,7 +68,7 @@ void header_panel_c::paint(HDC dc, const RECT& client) {
   if (title_) _snwprintf(text, 1024, as_wide(title_), count_);
   text[1024] = 0;
   RECT t = {27, 0, client.right, client.bottom};
-  DrawTextW(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER);
+  DrawTextW(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   SIZE size = {0, 0};
   GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size);
   HGDIOBJ old = SelectObject(dc, white_pen_);

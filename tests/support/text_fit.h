@@ -7,7 +7,8 @@
 //     font and format; an ellipsis format counts as whole);
 //   - past the edge: beyond the client area of its window or of any window above it;
 //   - under another item: a picture blitted after it, another text or a visible child window
-//     covers part of it.
+//     covers part of it;
+//   - prefixed: a '&' in it underlines the next letter (DrawText without DT_NOPREFIX).
 // Real text controls (static texts, buttons, check boxes) are measured in their own font
 // against their client area.
 #pragma once
@@ -26,6 +27,7 @@ struct drawn_text {
   RECT box{};    // where its glyphs lie
   SIZE need{};   // what it needs (DrawText)
   bool cut = false;
+  bool prefixed = false;  // a '&' drawn by DrawText without DT_NOPREFIX
 };
 
 class recorder {

@@ -111,6 +111,7 @@ void note_draw_text(HDC dc, const wchar_t* text, int count, const RECT& given, U
   bool taller = h > height(given);
   m.text.cut = !(format & DT_NOCLIP) && (wider || taller);
   m.text.need = SIZE{w, h};
+  m.text.prefixed = !(format & DT_NOPREFIX) && m.text.text.find(L'&') != std::wstring::npos;
   if (format & ellipsis) w = std::min(w, width(given));
   int left = given.left, top = given.top;
   if (format & DT_CENTER)
@@ -345,6 +346,7 @@ void check_one(HWND w, const options& how, std::vector<std::string>& faults,
     if (t.cut)
       faults.push_back(what + ": cut, needs " + std::to_string(t.need.cx) + "x" + std::to_string(t.need.cy) +
                        ", drawn into " + rect_text(t.given));
+    if (t.prefixed) faults.push_back(what + ": drawn with prefix processing, its '&' underlines a letter");
     if (!inside(t.box, client)) {
       faults.push_back(what + ": past the window's edge " + rect_text(client));
     } else {

@@ -47,7 +47,7 @@ class TextFitMain : public MainWindowTest {
     copy_cut(cls.class_name, u"USB");
     device(store, u"USB\\VID_1&PID_1\\1", u"Fake Camera & Microphone Array with a Very Long Name", u"cam.inf_x86_1", cls, 1);
     device(store, u"USB\\VID_2&PID_1\\1", u"Fake Network", u"net.inf_x86_2", cls, 2);
-    device(store, u"USB\\VID_3&PID_1\\1", u"Fake Scanner", u"scan.inf_x86_3", cls, 3);
+    device(store, u"USB\\VID_3&PID_1\\1", u"Fake Scanner & Copier", u"scan.inf_x86_3", cls, 3);
     // One backup in the catalog for the restore page.
     backup_job job;
     const std::u16string archive = path_join(store.backups, u"Fake Scanner.zip");
