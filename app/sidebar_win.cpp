@@ -19,7 +19,7 @@ sidebar_window_c::~sidebar_window_c() {
 
 HWND sidebar_window_c::create_bar(HWND parent, HWND owner_window, const RECT& rect) {
   owner = owner_window;
-  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
 }
 
 int sidebar_window_c::select(int number) {
