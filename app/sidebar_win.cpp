@@ -33,6 +33,13 @@ int sidebar_window_c::select(int number) {
   return 0;
 }
 
+void sidebar_window_c::mark_home() {
+  if (selected == 1) return;
+  mark(selected, false);
+  selected = 1;
+  mark(selected, true);
+}
+
 int sidebar_window_c::enable(int flag) {
   for (bitmap_button_c* b : buttons) EnableWindow(*b, flag ? TRUE : FALSE);
   return static_cast<int>(buttons.size());
