@@ -100,8 +100,7 @@ void restore_panel_c::paint(HDC dc, const RECT& c) {
 void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   if (!record_ || record_->devices.empty()) return;
   const backup_device& first = record_->devices[0];
-  HGDIOBJ old_font = paint_row_class(dc, image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)),
-                                     row_colour_, first.class_desc);
+  HGDIOBJ old_font = paint_row_class(dc, image_list_, restore_class_image(first), row_colour_, first.class_desc);
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
