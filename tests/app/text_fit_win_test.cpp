@@ -21,41 +21,6 @@ const char16_t* const languages[] = {u"en", u"ja"};
 std::string language_name(const char16_t* l) { return l[0] == u'j' ? "ja" : "en"; }
 const char* code_of(const char16_t* l) { return l[0] == u'j' ? "ja" : "en"; }
 
-// While it lives, checks the first modal dialog of this thread that shows, then ends it with
-// `end`; the faults found.
-struct modal_check {
-  static modal_check*& current() {
-    static modal_check* c = nullptr;
-    return c;
-  }
-  text_fit::options how;
-  std::function<void(HWND)> end;
-  std::vector<std::string> faults;
-  bool seen = false;
-  UINT_PTR timer = 0;
-  modal_check(text_fit::options o, std::function<void(HWND)> e) : how(std::move(o)), end(std::move(e)) {
-    current() = this;
-    timer = SetTimer(nullptr, 0, 50, tick);
-  }
-  ~modal_check() {
-    KillTimer(nullptr, timer);
-    current() = nullptr;
-  }
-  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-    modal_check* c = current();
-    if (!c || c->seen) return;
-    HWND d = gui::find_window(L"#32770");
-    if (!d || !IsWindowVisible(d)) return;
-    c->seen = true;
-    c->faults = text_fit::check_window(d, c->how);
-    if (const char* dir = std::getenv("TEXT_FIT_SHOTS")) {
-      static int n = 0;
-      gui::save_bmp(d, shot_folder(dir) + L"\\dialog" + std::to_wstring(++n) + L".bmp");
-    }
-    c->end(d);
-  }
-};
-
 HANDLE& release_event() {
   static HANDLE e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   return e;
@@ -94,7 +59,7 @@ TEST(TextFit, MessageDialogEveryType) {
         if (text.empty()) continue;
         text_fit::options how;
         how.whole_texts.push_back(std::wstring(text.begin(), text.end()));
-        modal_check check(how, [](HWND d) { PostMessageW(d, WM_COMMAND, 2, 0); });
+        text_fit::modal_check check(how, [](HWND d) { PostMessageW(d, WM_COMMAND, 2, 0); });
         show_message_window(owner.handle(), type, text.c_str());
         EXPECT_TRUE(check.seen);
         EXPECT_TRUE(check.faults.empty()) << language_name(language) << " " << key << " type " << type
@@ -121,7 +86,7 @@ TEST(TextFit, WaitDialogs) {
       backup_job job;
       worker_task_c task(wait_for_release, nullptr);
       ASSERT_TRUE(task.start());
-      modal_check check({}, [](HWND) { SetEvent(release_event()); });
+      text_fit::modal_check check({}, [](HWND) { SetEvent(release_event()); });
       c.run(task, job);
       SetEvent(release_event());
       EXPECT_TRUE(check.seen) << c.name;
@@ -135,7 +100,7 @@ TEST(TextFit, AboutDialog) {
   for (const char16_t* language : languages) {
     ui_setup ui(code_of(language));
     gui::recording_window owner;
-    modal_check check({}, [](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
+    text_fit::modal_check check({}, [](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
     show_about_dialog(owner.handle());
     EXPECT_TRUE(check.seen);
     EXPECT_TRUE(check.faults.empty()) << language_name(language) << text_fit::describe(check.faults);

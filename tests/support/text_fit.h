@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,25 @@ std::vector<drawn_text> texts_of(HWND window);
 // Every fault found in `window` and its visible descendants, one line each ("" when none is
 // found): the window's class, the text and what is wrong with it.
 std::vector<std::string> check_window(HWND window, const options& how = {});
+
+// While it lives, checks the first modal dialog (#32770) of this thread that shows, from a
+// timer that modal loops also run, then ends it with `end`. With TEXT_FIT_SHOTS naming a
+// folder, a picture of each dialog checked goes there.
+class modal_check {
+ public:
+  modal_check(options how, std::function<void(HWND)> end);
+  ~modal_check();
+  modal_check(const modal_check&) = delete;
+  modal_check& operator=(const modal_check&) = delete;
+  std::vector<std::string> faults;
+  bool seen = false;
+
+ private:
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+  options how_;
+  std::function<void(HWND)> end_;
+  UINT_PTR timer_ = 0;
+};
 
 // The faults as one text for a test's message.
 std::string describe(const std::vector<std::string>& faults);

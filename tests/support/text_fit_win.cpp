@@ -1,9 +1,11 @@
 #include "tests/support/text_fit.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 
 #include "framework/gdi.h"
+#include "tests/support/gui_driver.h"
 
 namespace text_fit {
 namespace {
@@ -433,6 +435,38 @@ std::vector<std::string> check_window(HWND window, const options& how) {
     if (!found) faults.push_back(name_of(window) + ": \"" + utf8(whole) + "\" is not drawn whole");
   }
   return faults;
+}
+
+namespace {
+modal_check*& current_check() {
+  static modal_check* c = nullptr;
+  return c;
+}
+}  // namespace
+
+modal_check::modal_check(options how, std::function<void(HWND)> end) : how_(std::move(how)), end_(std::move(end)) {
+  current_check() = this;
+  timer_ = SetTimer(nullptr, 0, 50, tick);
+}
+
+modal_check::~modal_check() {
+  KillTimer(nullptr, timer_);
+  current_check() = nullptr;
+}
+
+void CALLBACK modal_check::tick(HWND, UINT, UINT_PTR, DWORD) {
+  modal_check* c = current_check();
+  if (!c || c->seen) return;
+  HWND d = gui::find_window(L"#32770");
+  if (!d || !IsWindowVisible(d)) return;
+  c->seen = true;
+  c->faults = check_window(d, c->how_);
+  if (const char* dir = std::getenv("TEXT_FIT_SHOTS")) {
+    static int n = 0;
+    std::string path = std::string(dir) + "\\dialog" + std::to_string(++n) + ".bmp";
+    gui::save_bmp(d, std::wstring(path.begin(), path.end()));
+  }
+  c->end_(d);
 }
 
 std::string describe(const std::vector<std::string>& faults) {

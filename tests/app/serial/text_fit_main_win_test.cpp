@@ -19,6 +19,7 @@
 #include "tests/engine/backup_fixture.h"
 #include "tests/support/text_fit.h"
 #include "widgets/app_messages.h"
+#include "widgets/panel_list.h"
 
 namespace fs = std::filesystem;
 
@@ -117,7 +118,29 @@ TEST_F(TextFitMain, EveryPageWithRowsInBothLanguages) {
       auto faults = text_fit::check_window(w, how);
       EXPECT_TRUE(faults.empty()) << code << " navigation button " << button << text_fit::describe(faults);
       shot(w, (std::string("textfit-main-") + code + "-" + std::to_string(button)).c_str());
+      if (button >= 2) {
+        // The page's first row's details, opened by a double click.
+        panel_list_c* lists[] = {nullptr, nullptr, &window_->download_page.rows(), &window_->backup_page.list(),
+                                 &window_->restore_page.list(), &window_->uninstall_page.rows};
+        panel_c* row = nullptr;
+        for (panel_c* p : lists[button]->stack().rows)
+          if (!row && !dynamic_cast<header_panel_c*>(p)) row = p;
+        ASSERT_NE(row, nullptr) << button;
+        text_fit::modal_check check({}, [](HWND d) { PostMessageW(d, WM_COMMAND, IDOK, 0); });
+        SendMessageW(row->get_hwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 10));
+        EXPECT_TRUE(check.seen) << code << " details of button " << button;
+        EXPECT_TRUE(check.faults.empty()) << code << " details of button " << button
+                                          << text_fit::describe(check.faults);
+      }
     }
+    // The scan page while a scan runs.
+    SendMessageW(w, WM_APP_START_SCAN, 0, 0);
+    gui::pump_for(300);
+    EXPECT_EQ(window_->current_page(), window_->scan_page.handle());
+    auto faults = text_fit::check_window(w);
+    EXPECT_TRUE(faults.empty()) << code << " scan page" << text_fit::describe(faults);
+    shot(w, (std::string("textfit-main-") + code + "-scan").c_str());
+    gui::pump_until([&] { return window_->state() != main_scanning; }, 30000);
     window_.reset();
     gui::pump_for(50);
   }
