@@ -144,6 +144,10 @@ TEST(ScanPage, WholeScanAgainstTheStandIn) {
   EXPECT_EQ(lines[0].rfind(u"Scanning: ", 0), 0u);
   EXPECT_EQ(lines.back(), u"Checking for driver updates online...");
   EXPECT_EQ(page.list().scroll().content_height, 25 * static_cast<int>(lines.size() + 1));
+  // The square list has no window region, so its scroll bar shows whole.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(page.list().handle(), region), ERROR);
+  DeleteObject(region);
 
   unsigned before = picture_sum(page.picture().handle());
   gui::pump_for(400);
