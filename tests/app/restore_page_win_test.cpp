@@ -259,8 +259,15 @@ TEST_F(RestorePageWindow, RestoreExtractsThenInstallsUnderTheWaitDialog) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[0].command_line,
             u"extract.exe x \"" + backup + u"\\Fake-Camera-2.3.4.5.zip\" -aos -o\"" + folder + u"\" -r -y");
-  EXPECT_EQ(starts[1].program, u"DPInst64.exe");
-  EXPECT_EQ(starts[1].command_line, u"\"DPInst64.exe\" /F /PATH \"" + folder + u"\"");
+  // The installer of the running system: 64-bit Windows (this 32-bit program under WOW64)
+  // takes DPInst64, 32-bit Windows DPInst32.
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const std::u16string installer = installer_name(info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL, wow64);
+  EXPECT_EQ(starts[1].program, installer);
+  EXPECT_EQ(starts[1].command_line, u"\"" + installer + u"\" /F /PATH \"" + folder + u"\"");
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "Fake-Camera-2.3.4.5.inf"));
   EXPECT_TRUE(fs::exists(backup_ / "Fake-Camera-2.3.4.5" / "sub" / "driver.sys"));
   EXPECT_TRUE(questions.empty());  // no message about the outcome
