@@ -32,7 +32,7 @@ void main_controller::end_scan(main_step& s) {
 }
 
 void main_controller::go_home(main_step& s) {
-  s.actions |= act_enable_nav;
+  s.actions |= act_enable_nav | act_select_home;
   if (state == main_scanning) state = main_overview;
   s.page = main_page::home;
 }

@@ -51,6 +51,8 @@ enum main_action : uint32_t {
   act_destroy = 1u << 17,             // apply_autorun, then DestroyWindow
   act_refresh_sessions = 1u << 18,    // the download sessions follow the download folder
   act_rebuild_update = 1u << 19,      // regroup, reload the exclusions, rebuild the update page
+  act_select_home = 1u << 20,         // the bar marks the home button (a scan that failed or was
+                                      // cancelled leaves the page it started from)
 };
 
 struct main_step {

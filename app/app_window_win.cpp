@@ -368,6 +368,7 @@ void main_window_c::carry_out(const main_step& s) {
   if (a & act_enable_nav) sidebar.enable(TRUE);
   if (a & act_set_results_flag) sidebar.results_available = 1;
   if (a & act_select_mode) sidebar.select(controller_.mode + 2);
+  if (a & act_select_home) sidebar.mark_home();
   if (s.page != main_page::unchanged) show_page(page_window(s.page));
   if (a & act_start_page_scan) scan_page.start_scan();
   if (a & act_send_start_scan) SendMessageW(self, WM_APP_START_SCAN, 0, 0);

@@ -1,5 +1,6 @@
 #include "app/backup_page_win.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "app/backup_page.h"
@@ -125,14 +126,19 @@ void backup_window_c::paint(HDC dc, const RECT& c) {
   if (font_bold_ct_10) SelectObject(dc, font_bold_ct_10);
   SetTextColor(dc, link_blue);
   RECT tips = {70, 12, c.right - 195, 62};
-  draw_wrapped_text(dc, as_wide(get_text("backup_tips")), tips, 5);
+  const HFONT tip_fonts[] = {font_bold_ct_10, font_bold_ct_9, font_bold_ct_8};
+  draw_wrapped_text_to_fit(dc, as_wide(get_text("backup_tips")), tips, 5, tip_fonts, 3);
 
   wchar_t total[1024];
   _snwprintf(total, 1023, as_wide(get_text("backup_total_selection")), int(selected_entries_.size()));
   total[1023] = 0;
   if (font_normal_8) SelectObject(dc, font_normal_8);
   SetTextColor(dc, RGB(0, 0, 0));
-  TextOutW(dc, c.right - 150, c.bottom - 20, total, int(std::wcslen(total)));
+  // A longer total grows leftwards instead of past the page's edge.
+  const int total_length = int(std::wcslen(total));
+  SIZE total_size = {0, 0};
+  GetTextExtentPoint32W(dc, total, total_length, &total_size);
+  TextOutW(dc, std::min<int>(c.right - 150, c.right - 10 - total_size.cx), c.bottom - 20, total, total_length);
   draw_items(dc);
 }
 

@@ -86,7 +86,7 @@ void backup_panel_c::paint(HDC dc, const RECT& c) {
     RECT r = {30, line_height_title_ + int(i) * (line_height_lines_ + 8) + 14, c.right - 20, 0};
     r.bottom = r.top + line_height_lines_;
     std::u16string name = entry_->devices[i]->name;
-    DrawTextW(dc, as_wide(name), int(name.size()), &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+    DrawTextW(dc, as_wide(name), int(name.size()), &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     line_bottom = r.bottom;
   }
 

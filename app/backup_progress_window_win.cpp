@@ -79,14 +79,5 @@ void backup_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {
   draw_percent_bar(dc, bar_, r.left + 50, 100, r.right - 50, 124);
   if (font_normal_10) SelectObject(dc, font_normal_10);
   SetBkMode(dc, TRANSPARENT);
-  RECT line = {r.left + 50, 50, r.right - 50, 70};
-  const wchar_t* wait = as_wide(get_text("progress_backup_wait"));
-  // A longer translation takes the dialog's width rather than lose its ends.
-  SIZE size = {0, 0};
-  GetTextExtentPoint32W(dc, wait, int(wcslen(wait)), &size);
-  if (size.cx > line.right - line.left) {
-    line.left = r.left + 10;
-    line.right = r.right - 10;
-  }
-  DrawTextW(dc, wait, -1, &line, DT_SINGLELINE | DT_CENTER);
+  draw_wait_line(dc, r, as_wide(get_text("progress_backup_wait")));
 }

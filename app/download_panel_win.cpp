@@ -149,7 +149,7 @@ void download_panel_c::paint(HDC dc, const RECT& c) {
     RECT r = {30, title_height_ + (line_height_ + 6) * int(i) + 14, c.right - 20, 0};
     r.bottom = r.top + line_height_;
     std::u16string text = device_line_text(*group_, *group_->devices[i], server_desc);
-    DrawTextW(dc, as_wide(text), int(text.size()), &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+    DrawTextW(dc, as_wide(text), int(text.size()), &r, DT_END_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX);
     line_bottom = r.bottom;
   }
 

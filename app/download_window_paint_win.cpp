@@ -1,11 +1,13 @@
 // The update page's painting: the billboard over the list, the footer with the bullets of the
 // links and the selection total, then the drawn items.
+#include <algorithm>
 #include <cwchar>
 
 #include "app/download_window_win.h"
 #include "base/text.h"
 #include "base/wide.h"
 #include "widgets/language.h"
+#include "widgets/paint_win.h"
 #include "widgets/size_text.h"
 #include "widgets/ui_fonts.h"
 
@@ -16,6 +18,13 @@ void fill(HDC dc, const RECT& r, COLORREF colour) {
   if (!brush) return;
   FillRect(dc, &r, brush);
   DeleteObject(brush);
+}
+
+RECT rect_in_page(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
 }
 
 }  // namespace
@@ -40,18 +49,38 @@ void download_window_c::paint(HDC dc, const RECT& client) {
   else
     _snwprintf(title, 1023, L"%ls", as_wide(get_text(board.key)));
   title[1023] = 0;
-  SelectObject(dc, font_bold_ct_13);
-  SetTextColor(dc, board.colour);
+  // Title, rescan button and hint end before the "Download All" button: a longer translation
+  // takes a smaller font (and the hint two lines) rather than run under it.
+  int text_right = w - 10;
+  if (download_all_.handle() && IsWindowVisible(download_all_.handle()))
+    text_right = rect_in_page(download_all_.handle()).left - 10;
+  const int rescan_width = rescan_button_ && rescan_button_->is_visible() ? rescan_button_->get_frame_width() + 12 : 0;
   const int title_length = int(wcslen(title));
-  TextOutW(dc, 75, text_y_adjust_large + 12, title, title_length);
+  const HFONT title_fonts[] = {font_bold_ct_13, font_bold_ct_12, font_bold_ct_11, font_bold_ct_10};
   SIZE title_size = {0, 0};
-  GetTextExtentPoint32W(dc, title, title_length, &title_size);
+  for (HFONT f : title_fonts) {
+    if (!f) continue;
+    SelectObject(dc, f);
+    GetTextExtentPoint32W(dc, title, title_length, &title_size);
+    if (75 + title_size.cx + rescan_width <= text_right) break;
+  }
+  SetTextColor(dc, board.colour);
+  TextOutW(dc, 75, text_y_adjust_large + 12, title, title_length);
   // The rescan button sits 12 pixels right of the title's end.
   if (rescan_button_) rescan_button_->move_to(title_size.cx + 87, 13);
-  SelectObject(dc, font_normal_9);
   SetTextColor(dc, RGB(21, 80, 146));
-  const char16_t* hint = get_text("download_billboard_text2");
-  TextOutW(dc, 75, 36, as_wide(hint), int(u16_length(hint)));
+  const wchar_t* hint = as_wide(get_text("download_billboard_text2"));
+  const int hint_length = int(wcslen(hint));
+  SelectObject(dc, font_normal_9);
+  SIZE hint_size = {0, 0};
+  GetTextExtentPoint32W(dc, hint, hint_length, &hint_size);
+  if (75 + hint_size.cx <= text_right) {
+    TextOutW(dc, 75, 36, hint, hint_length);
+  } else {
+    RECT lines = {75, 33, text_right, 61};
+    const HFONT hint_fonts[] = {font_normal_9, font_normal_8, font_normal_7};
+    draw_wrapped_text_to_fit(dc, hint, lines, 1, hint_fonts, 3);
+  }
   MoveToEx(dc, 0, 62, nullptr);
   LineTo(dc, w, 62);
   SelectObject(dc, old_pen);
@@ -63,7 +92,11 @@ void download_window_c::paint(HDC dc, const RECT& client) {
   total[1023] = 0;
   SelectObject(dc, font_normal_8);
   SetTextColor(dc, RGB(0, 0, 0));
-  TextOutW(dc, w - 165, h - 20, total, int(wcslen(total)));
+  // A longer total grows leftwards instead of past the page's edge.
+  const int total_length = int(wcslen(total));
+  SIZE total_size = {0, 0};
+  GetTextExtentPoint32W(dc, total, total_length, &total_size);
+  TextOutW(dc, std::min(w - 165, w - 10 - int(total_size.cx)), h - 20, total, total_length);
 
   draw_items(dc);
 }

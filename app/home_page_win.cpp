@@ -36,7 +36,7 @@ void home_window_c::adjust_window_class(WNDCLASSEXW& wc) {
 
 HWND home_window_c::create_page(HWND parent, HWND owner_window, const RECT& rect) {
   owner = owner_window;
-  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
 }
 
 LRESULT home_window_c::on_create(HWND window) {

@@ -12,7 +12,7 @@ using c = pref_control;
 // x, y and the extent as the pages are drawn; EDITs hold one character fewer than their field.
 const std::vector<pref_layout> layout = {
     {c::box1, page_general, k::check_box, 180, 68, 500, 0, 0, 0, "settings_setting1"},
-    {c::box2, page_general, k::check_box, 180, 94, 500, 0, 0, 0, "settings_setting2"},
+    {c::box2, page_general, k::check_box, 180, 94, 600, 0, 0, 0, "settings_setting2"},
     {c::box3, page_general, k::check_box, 180, 120, 500, 0, 0, 0, "settings_setting3"},
     {c::language, page_general, k::drop_down, 180, 185, 255, 0, 0, 0, nullptr},
     {c::box4, page_location, k::check_box, 177, 68, 500, 0, 0, 0, "settings_setting4"},

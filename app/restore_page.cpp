@@ -72,3 +72,14 @@ row_point restore_action_button_place(int32_t width, int32_t height) { return {w
 row_point restore_menu_button_place(int32_t width) { return {width - 23, 8}; }
 
 bool restore_row_goes(bool deleted, bool archive_gone) { return deleted || archive_gone; }
+
+int32_t restore_class_image(const backup_device& first) {
+  const char16_t* p = first.class_image;
+  if (!*p) return -1;
+  int32_t index = 0;
+  for (; *p; ++p) {
+    if (*p < u'0' || *p > u'9' || index > 100000) return -1;
+    index = index * 10 + int32_t(*p - u'0');
+  }
+  return index;
+}

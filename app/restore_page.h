@@ -58,3 +58,7 @@ row_point restore_menu_button_place(int32_t width);
 // A row goes after "Delete File" only when its archive is gone: deleted now, or already gone
 // before. A delete that failed with the file still there keeps the row.
 bool restore_row_goes(bool deleted, bool archive_gone);
+
+// The class image list's picture for a recorded device: its recorded index, or -1 (no picture)
+// when the backup was made without a class record or the index is not a number.
+int32_t restore_class_image(const backup_device& first);

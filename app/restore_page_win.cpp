@@ -102,7 +102,8 @@ void restore_window_c::paint(HDC dc, const RECT& c) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(21, 80, 146));
   RECT tips = {70, 12, c.right - 30, 62};
-  draw_wrapped_text(dc, as_wide(get_text("restore_tips")), tips, 5);
+  const HFONT tip_fonts[] = {font_bold_ct_10, font_bold_ct_9, font_bold_ct_8};
+  draw_wrapped_text_to_fit(dc, as_wide(get_text("restore_tips")), tips, 5, tip_fonts, 3);
   SelectObject(dc, old_font);
 }
 
@@ -133,6 +134,9 @@ bool restore_window_c::process_window_message(HWND window, UINT message, WPARAM 
   switch (message) {
     case WM_CREATE:
       on_create();
+      return true;
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
       return true;
     case WM_PAINT:
     case WM_PRINTCLIENT:

@@ -97,15 +97,14 @@ void restore_panel_c::paint(HDC dc, const RECT& c) {
 void restore_panel_c::draw_content(HDC dc, const RECT& c) {
   if (!record_ || record_->devices.empty()) return;
   const backup_device& first = record_->devices[0];
-  HGDIOBJ old_font = paint_row_class(dc, image_list_, int(std::wcstol(as_wide(first.class_image), nullptr, 10)),
-                                     background_, first.class_desc);
+  HGDIOBJ old_font = paint_row_class(dc, image_list_, restore_class_image(first), background_, first.class_desc);
 
   SelectObject(dc, font_normal_10);
   SetTextColor(dc, RGB(234, 100, 11));
   for (size_t i = 0; i < record_->devices.size(); ++i) {
     RECT r = {restore_line_left, layout_.device_line_top(i), c.right - 20, 0};
     r.bottom = r.top + layout_.line_height;
-    DrawTextW(dc, as_wide(record_->devices[i].desc), -1, &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+    DrawTextW(dc, as_wide(record_->devices[i].desc), -1, &r, DT_END_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX);
   }
 
   SelectObject(dc, font_normal_9);

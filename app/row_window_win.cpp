@@ -89,7 +89,7 @@ int row_text_width(HDC dc, std::u16string_view text) {
 
 HGDIOBJ paint_row_class(HDC dc, HIMAGELIST images, int image_index, COLORREF background,
                         std::u16string_view class_description) {
-  if (images) {
+  if (images && image_index >= 0) {
     ImageList_SetBkColor(images, background);
     ImageList_Draw(images, image_index, dc, 8, 5, ILD_NORMAL);
   }

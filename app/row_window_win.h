@@ -86,8 +86,8 @@ void paint_row_frame(HDC dc, const RECT& client, COLORREF background, HPEN botto
 void row_text_out(HDC dc, int x, int y, std::u16string_view text);
 int row_text_width(HDC dc, std::u16string_view text);
 
-// The row's first line: the device class's picture at (8, 5) on the row's background and the
-// class description at (40, 4) in the title font and colour; the font selected before.
+// The row's first line: the device class's picture at (8, 5) on the row's background (none for
+// a negative index) and the class description at (40, 4) in the title font and colour; the font selected before.
 HGDIOBJ paint_row_class(HDC dc, HIMAGELIST images, int image_index, COLORREF background,
                         std::u16string_view class_description);
 

@@ -10,9 +10,12 @@ scan_tick decide_scan_tick(int32_t phase, bool worker_ended, int32_t result, boo
       return {scan_phase::device_scan, act_start_device_scan};
     case scan_phase::device_scan:
       if (!worker_ended) return {phase, 0};
-      if (result != 0)  // back to idle, so that the page is never left stopped halfway
+      // Back to idle, so that the page is never left stopped halfway, and with the animation
+      // stopped: the page is hidden when the main window goes home.
+      if (result != 0)
         return {scan_phase::idle, act_close_worker | act_kill_timer | act_show_device_error |
-                                      act_reset_progress | act_arrow_cursor | act_post_show_home};
+                                      act_reset_progress | act_arrow_cursor | act_stop_animation |
+                                      act_post_show_home};
       if (!devices_kept)
         return {scan_phase::online_check, act_close_worker | act_arrow_cursor | act_kill_timer |
                                               act_stop_animation | act_post_scan_done};

@@ -241,6 +241,8 @@ int32_t scan_window_c::online_run_entry(void* argument) {
 }
 
 void scan_window_c::start_scan() {
+  // A rescan or a retry draws none of the last scan's numbers, also before its first tick.
+  reset_device_progress();
   SetCursor(wait_cursor_);
   redraw(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   phase = scan_phase::idle;
@@ -251,14 +253,16 @@ void scan_window_c::start_scan() {
   picture_.start();
 }
 
-void scan_window_c::start_device_scan() {
-  progress_.scan_non_present = app_settings.ScanNonPresent;
+void scan_window_c::reset_device_progress() {
   progress_.total = 0;
   progress_.current = 0;
-  {
-    std::lock_guard<scan_list_sink> hold(list_);
-    progress_.last_name[0] = 0;
-  }
+  std::lock_guard<scan_list_sink> hold(list_);
+  progress_.last_name[0] = 0;
+}
+
+void scan_window_c::start_device_scan() {
+  progress_.scan_non_present = app_settings.ScanNonPresent;
+  reset_device_progress();
   progress_.list = &list_;
   device_start_failed_ = !device_worker_.start();
   if (device_start_failed_) set_last_error(engine_error::client_create);

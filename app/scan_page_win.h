@@ -91,6 +91,7 @@ class scan_window_c : public window_impl<scan_window_c>, public ui_window_c<scan
 
   void start_scan();
   void on_timer(UINT_PTR id);
+  void reset_device_progress();
   void start_device_scan();
   void start_online_check();
   // The exchange's failure as a dialog: 1 Retry, 2 Cancel (2 also when there is no text).

@@ -65,8 +65,7 @@ void setup_progress_window_c::draw_text_line(HDC dc, const RECT& r, const char16
   if (font_normal_10) SelectObject(dc, font_normal_10);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
-  RECT line = {r.left + 50, 50, r.right - 50, 70};
-  DrawTextW(dc, as_wide(text), -1, &line, DT_SINGLELINE | DT_CENTER);
+  draw_wait_line(dc, r, as_wide(text));
 }
 
 void setup_progress_window_c::draw_wait_text(HDC dc, const RECT& r) {

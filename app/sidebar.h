@@ -57,6 +57,8 @@ class sidebar_window_c : public window_impl<sidebar_window_c> {
   // -1 when `number` is already selected (or not an entry), else 0; moves the selection when
   // results are shown and the entry is a page of them.
   int select(int number);
+  // The home button marked, whatever was: the home page shows after a scan that did not end.
+  void mark_home();
   // Enables or disables every entry; the number of entries.
   int enable(int flag);
 

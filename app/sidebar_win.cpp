@@ -19,7 +19,7 @@ sidebar_window_c::~sidebar_window_c() {
 
 HWND sidebar_window_c::create_bar(HWND parent, HWND owner_window, const RECT& rect) {
   owner = owner_window;
-  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+  return create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
 }
 
 int sidebar_window_c::select(int number) {
@@ -31,6 +31,13 @@ int sidebar_window_c::select(int number) {
     mark(selected, true);
   }
   return 0;
+}
+
+void sidebar_window_c::mark_home() {
+  if (selected == 1) return;
+  mark(selected, false);
+  selected = 1;
+  mark(selected, true);
 }
 
 int sidebar_window_c::enable(int flag) {

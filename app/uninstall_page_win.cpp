@@ -126,7 +126,8 @@ void uninstall_window_c::paint(HDC dc, const RECT& c) {
   SelectObject(dc, font_bold_ct_10);
   SetTextColor(dc, RGB(21, 80, 146));
   RECT text = {70, 12, c.right - 30, 62};
-  draw_wrapped_text(dc, as_wide(get_text("uninstall_tips")), text, 5);
+  const HFONT tip_fonts[] = {font_bold_ct_10, font_bold_ct_9, font_bold_ct_8};
+  draw_wrapped_text_to_fit(dc, as_wide(get_text("uninstall_tips")), text, 5, tip_fonts, 3);
   RestoreDC(dc, saved);
 }
 

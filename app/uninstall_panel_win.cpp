@@ -82,7 +82,7 @@ void uninstall_panel_c::paint(HDC dc, const RECT& c) {
       const device_info* d = entry_->devices[i];
       RECT r = {30, title_height_ + int(i) * (line_height_ + 8) + 14, c.right - 20, 0};
       r.bottom = r.top + line_height_;
-      if (d) DrawTextW(dc, as_wide(d->name), int(u16_length(d->name)), &r, DT_END_ELLIPSIS | DT_SINGLELINE);
+      if (d) DrawTextW(dc, as_wide(d->name), int(u16_length(d->name)), &r, DT_END_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX);
       line_bottom = r.bottom;
     }
 

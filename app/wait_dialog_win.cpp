@@ -1,5 +1,7 @@
 #include "app/wait_dialog_win.h"
 
+#include <cwchar>
+
 #include "base/wide.h"
 
 void open_wait_dialog(dialog_object_c& dialog, const std::u16string& caption, UINT_PTR timer, UINT ms) {
@@ -14,4 +16,25 @@ void close_wait_dialog(dialog_object_c& dialog, worker_task_c* task, UINT_PTR ti
   if (task) task->close_thread_handle();
   KillTimer(dialog.handle(), timer);
   dialog.end_dialog(code);
+}
+
+void draw_wait_line(HDC dc, const RECT& r, const wchar_t* text) {
+  RECT line = {r.left + 50, 50, r.right - 50, 70};
+  const int length = int(wcslen(text));
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  if (size.cx <= line.right - line.left) {
+    DrawTextW(dc, text, length, &line, DT_SINGLELINE | DT_CENTER);
+    return;
+  }
+  // A longer translation takes the dialog's width, then further lines above the bar, rather
+  // than lose its ends.
+  line.left = r.left + 10;
+  line.right = r.right - 10;
+  if (size.cx <= line.right - line.left) {
+    DrawTextW(dc, text, length, &line, DT_SINGLELINE | DT_CENTER);
+    return;
+  }
+  line.bottom = 96;
+  DrawTextW(dc, text, length, &line, DT_WORDBREAK | DT_EDITCONTROL | DT_CENTER);
 }

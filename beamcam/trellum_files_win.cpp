@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "beamcam/jpeg_writer.h"
@@ -171,6 +172,17 @@ TForm3::TForm3(calibration& stored, std::function<void(const std::wstring&)> err
                                            clSilver);
   Label7 = std::make_unique<static_text_c>(*this, w, "Label7", rect{284, 118, 14, 16}, L"m", text_font, clBlack,
                                            clSilver);
+  if (!has_symbol) {
+    // The stand-in mu is wider than the Symbol font's 10 pixels: its label takes the glyph's
+    // width and the "m" follows it.
+    for (auto [mu_label, m_label] : {std::pair{Label3.get(), Label4.get()}, std::pair{Label6.get(), Label7.get()}}) {
+      mu_label->set_auto_size(true);
+      RECT r;
+      GetWindowRect(mu_label->handle(), &r);
+      MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
+      SetWindowPos(m_label->handle(), nullptr, r.right, r.top + 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
   Button1 = std::make_unique<push_button_c>(*this, w, "Button1", rect{24, 168, 90, 27}, L"&Input");
   Button2 = std::make_unique<push_button_c>(*this, w, "Button2", rect{147, 168, 90, 27}, L"&Cancel");
   Button4 = std::make_unique<push_button_c>(*this, w, "Button4", rect{270, 168, 90, 27}, L"&Exit");

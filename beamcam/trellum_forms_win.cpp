@@ -260,6 +260,8 @@ void TForm1::build_controls() {
   StaticText1 = std::make_unique<static_text_c>(*this, form, "StaticText1", rect{3, 587, 155, 19},
                                                 widen(SearchingText), font(L"Tahoma", 13, true), clMaroon, clSilver);
   SetWindowPos(StaticText1->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Its 155 pixels are short of its longer captions: it takes the width of each.
+  StaticText1->set_auto_size(true);
 
   Timer1 = std::make_unique<timer_c>(*this, 100);
   start_exit_timer = std::make_unique<timer_c>(*this, StartupInterval);

@@ -87,12 +87,9 @@ class button_c : public dispatch_item_i {
   virtual void on_press() { call(press_callback); }
   virtual void on_double_click() { call(double_click_callback); }
   virtual void on_hover() { call(hover_callback); }
-  // The drawn rectangle, whatever the anchoring.
-  bool hit_test(int x, int y) const override {
-    RECT r = get_rect();
-    POINT p = {x, y};
-    return PtInRect(&r, p) != FALSE;
-  }
+  // The point in the stored rectangle (left and top inclusive); the anchored items first turn
+  // the point into their distances from the edge they hang on.
+  bool hit_test(int x, int y) const override { return stored_contains(x, y); }
   virtual int get_frame_width() const {
     return image && !image->is_null() ? frame_width_of(image->width(), frame_count) : 0;
   }
@@ -125,6 +122,11 @@ class button_c : public dispatch_item_i {
     if (old) SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
     return size;
+  }
+  bool stored_contains(int x, int y) const {
+    RECT r = {left, top, right, bottom};
+    POINT p = {x, y};
+    return PtInRect(&r, p) != FALSE;
   }
   HWND owner_window() const { return owner ? owner->handle() : nullptr; }
   RECT owner_client() const {
@@ -169,6 +171,7 @@ class system_button_c : public button_c<T> {
     RECT c = this->owner_client();
     return {c.right - this->right, this->top, c.right - this->left, this->bottom};
   }
+  bool hit_test(int x, int y) const override { return this->stored_contains(this->owner_client().right - x, y); }
   void draw(HDC dc) override { this->draw_frame(dc, get_rect()); }
 };
 
@@ -240,6 +243,7 @@ class reverse_link_button_c : public button_c<T> {
     RECT c = this->owner_client();
     return {this->left, c.bottom - this->bottom, this->right, c.bottom - this->top};
   }
+  bool hit_test(int x, int y) const override { return this->stored_contains(x, this->owner_client().bottom - y); }
   void draw(HDC dc) override {
     this->apply_text_style(dc);
     RECT c = this->owner_client();

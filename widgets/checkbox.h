@@ -47,8 +47,32 @@ class checkbox_c : public ui_button_c<T> {
   void draw(HDC dc) override {
     this->image = checked ? &checked_image : &unchecked_image;
     if (this->text_x == -1) this->text_x = checked_image.width() / 3 + 5;
-    ui_button_c<T>::draw(dc);
+    RECT frame = {this->left, this->top, this->left + get_frame_width(), this->top + get_height()};
+    this->draw_frame(dc, frame);
+    draw_wrapping_caption(dc);
     this->image = nullptr;
+  }
+
+ private:
+  // A caption longer than its line goes on in further lines below, so that no word is lost
+  // (breaking inside a word where it has no spaces, as Japanese has none).
+  void draw_wrapping_caption(HDC dc) {
+    this->apply_text_style(dc);
+    if (this->text.empty()) return;
+    const wchar_t* caption = as_wide(this->text);
+    const int length = static_cast<int>(this->text.size());
+    RECT r = this->get_rect();
+    r.left += this->text_x;
+    RECT one = r;
+    DrawTextW(dc, caption, length, &one, DT_SINGLELINE | DT_CALCRECT);
+    if (one.right <= r.right || this->text_y >= 0) return this->draw_caption(dc);
+    const UINT format = DT_WORDBREAK | DT_EDITCONTROL;
+    RECT lines = r;
+    DrawTextW(dc, caption, length, &lines, format | DT_CALCRECT);
+    const int line = one.bottom - one.top;
+    r.top = this->top + (get_height() - line) / 2;
+    r.bottom = r.top + (lines.bottom - lines.top);
+    DrawTextW(dc, caption, length, &r, format);
   }
 };
 

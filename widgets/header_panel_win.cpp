@@ -68,7 +68,7 @@ void header_panel_c::paint(HDC dc, const RECT& client) {
   if (title_) _snwprintf(text, 1024, as_wide(title_), count_);
   text[1024] = 0;
   RECT t = {27, 0, client.right, client.bottom};
-  DrawTextW(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER);
+  DrawTextW(dc, text, -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   SIZE size = {0, 0};
   GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size);
   HGDIOBJ old = SelectObject(dc, white_pen_);
@@ -85,6 +85,9 @@ bool header_panel_c::process_window_message(HWND window, UINT message, WPARAM wp
                                             LRESULT& result) {
   if (process_ui_event_message(window, message, wparam, lparam, result)) return true;
   switch (message) {
+    case WM_ERASEBKGND:  // painted whole, double-buffered
+      result = 1;
+      return true;
     case WM_PAINT:
     case WM_PRINTCLIENT: {
       PAINTSTRUCT ps;

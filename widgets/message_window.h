@@ -36,7 +36,8 @@ class message_window_c : public dialog_impl<message_window_c>,
 
  private:
   void initialise(HWND window);
-  void layout(int client_width);
+  void layout(int client_width, int client_height);
+  int text_bottom_ = 150;  // the message's box ends here; lower when the message needs it
   void on_close() { end_dialog(2); }
 };
 

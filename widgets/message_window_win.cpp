@@ -1,5 +1,7 @@
 #include "widgets/message_window.h"
 
+#include <algorithm>
+
 #include "base/wide.h"
 #include "widgets/button.h"
 #include "widgets/images.h"
@@ -11,6 +13,8 @@
 namespace {
 
 const RECT text_rect = {80, 55, 372, 150};
+constexpr int dialog_width = 400, dialog_height = 200;
+constexpr int button_row_from_bottom = 35;
 constexpr int band_bottom = 110;
 constexpr int button_png = 128;
 constexpr int close_png = 103;
@@ -38,7 +42,7 @@ bool message_window_c::process_window_message(HWND window, UINT message, WPARAM 
       result = TRUE;
       return true;
     case WM_SIZE:
-      layout(LOWORD(lparam));
+      layout(LOWORD(lparam), HIWORD(lparam));
       return false;
     case WM_COMMAND: {
       int r = message_result_of_command(LOWORD(wparam));
@@ -73,17 +77,28 @@ void message_window_c::initialise(HWND window) {
   else
     ShowWindow(second_button.handle(), SW_HIDE);
 
-  MoveWindow(window, 0, 0, 400, 200, FALSE);
+  // A message longer than the box makes the dialog taller, the buttons staying under it.
+  int height = dialog_height;
+  if (text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = font_normal_9 ? SelectObject(dc, font_normal_9) : nullptr;
+    text_bottom_ = std::max<int>(text_rect.bottom, wrapped_text_bottom(dc, as_wide(text), text_rect, 6));
+    if (old) SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    height += text_bottom_ - text_rect.bottom;
+  }
+  MoveWindow(window, 0, 0, dialog_width, height, FALSE);
   SetWindowTextW(window, L"Vantoril");
   centre_window();
 }
 
-void message_window_c::layout(int client_width) {
+void message_window_c::layout(int client_width, int client_height) {
+  const int y = client_height - button_row_from_bottom;
   const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
   if (second_button.handle())
-    SetWindowPos(second_button.handle(), nullptr, client_width - 240, 165, 0, 0, flags);
+    SetWindowPos(second_button.handle(), nullptr, client_width - 240, y, 0, 0, flags);
   if (first_button.handle())
-    SetWindowPos(first_button.handle(), nullptr, client_width - 130, 165, 0, 0, flags);
+    SetWindowPos(first_button.handle(), nullptr, client_width - 130, y, 0, 0, flags);
 }
 
 void message_window_c::paint(HDC dc, const RECT& client) {
@@ -92,7 +107,9 @@ void message_window_c::paint(HDC dc, const RECT& client) {
   if (!icon.is_null()) icon.draw(dc, 20, 50);
   SetTextColor(dc, RGB(0, 0, 0));
   if (font_normal_9) SelectObject(dc, font_normal_9);
-  if (text) draw_wrapped_text(dc, as_wide(text), text_rect, 6);
+  RECT box = text_rect;
+  box.bottom = text_bottom_;
+  if (text) draw_wrapped_text(dc, as_wide(text), box, 6);
 }
 
 int show_message_window(void* owner, int type, const char16_t* text) {

@@ -1,5 +1,6 @@
 #include "widgets/paint_win.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/wide.h"
@@ -46,15 +47,35 @@ void fill_vertical_gradient(COLORREF top_colour, const RECT& rect, HDC dc, COLOR
   GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
 }
 
-void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_gap) {
-  if (!text || !*text) return;
+namespace {
+
+wrap_plan plan_in_dc(HDC dc, const wchar_t* text, const RECT& rect, int line_gap, int* line_height) {
   std::u16string_view s(as_u16(text));
   int tabs = tab_stop;
-  wrap_plan plan = plan_wrapped_text(s, rect.left, rect.top, rect.right, rect.bottom, line_gap, [&](char16_t c) {
+  return plan_wrapped_text(s, rect.left, rect.top, rect.right, rect.bottom, line_gap, [&](char16_t c) {
     wchar_t one = wchar_t(c);
     DWORD e = GetTabbedTextExtentW(dc, &one, 1, 1, &tabs);
+    if (line_height) *line_height = std::max(*line_height, int(HIWORD(e)));
     return text_extent{int(LOWORD(e)), int(HIWORD(e))};
   });
+}
+
+}  // namespace
+
+int wrapped_text_bottom(HDC dc, const wchar_t* text, const RECT& rect, int line_gap) {
+  if (!text || !*text) return rect.top;
+  RECT open = rect;
+  open.bottom = 0x3FFFFFFF;
+  int height = 0;
+  wrap_plan plan = plan_in_dc(dc, text, open, line_gap, &height);
+  if (plan.whole_text || plan.lines.empty()) return rect.top + height;
+  return plan.lines.back().top + height;
+}
+
+void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_gap) {
+  if (!text || !*text) return;
+  int tabs = tab_stop;
+  wrap_plan plan = plan_in_dc(dc, text, rect, line_gap, nullptr);
   if (plan.whole_text) {
     RECT r = rect;
     DrawTextW(dc, text, -1, &r, DT_SINGLELINE | DT_EXPANDTABS);
@@ -66,6 +87,18 @@ void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_g
     if (count > 0 && text[line.start + count - 1] == L'\n') --count;
     TabbedTextOutW(dc, rect.left, line.top, text + line.start, int(count), 1, &tabs, rect.left);
   }
+}
+
+void draw_wrapped_text_to_fit(HDC dc, const wchar_t* text, const RECT& rect, int line_gap, const HFONT* fonts,
+                              size_t font_count) {
+  if (!text || !*text || font_count == 0) return;
+  for (size_t f = 0; f < font_count; ++f) {
+    if (!fonts[f]) continue;
+    SelectObject(dc, fonts[f]);
+    for (int gap = line_gap; gap >= 1; --gap)
+      if (wrapped_text_bottom(dc, text, rect, gap) <= rect.bottom) return draw_wrapped_text(dc, text, rect, gap);
+  }
+  draw_wrapped_text(dc, text, rect, 1);
 }
 
 void add_round_rect_path(Gdiplus::GraphicsPath& path, int diameter, int x, int y, int width, int height) {

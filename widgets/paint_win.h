@@ -13,6 +13,12 @@
 void fill_vertical_gradient(COLORREF top_colour, const RECT& rect, HDC dc, COLORREF bottom_colour);
 // Word-wrapped text with tab stops every 8 pixels; lines `line_gap` pixels apart.
 void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_gap);
+// The same in the first of `fonts` (left selected) and the widest gap up to `line_gap` with
+// which every line fits in the rectangle, so that a longer translation loses no line.
+void draw_wrapped_text_to_fit(HDC dc, const wchar_t* text, const RECT& rect, int line_gap, const HFONT* fonts,
+                              size_t font_count);
+// Where the last line of that text ends when the rectangle is as high as it needs.
+int wrapped_text_bottom(HDC dc, const wchar_t* text, const RECT& rect, int line_gap);
 
 void add_round_rect_path(Gdiplus::GraphicsPath& path, int diameter, int x, int y, int width, int height);
 // A 1-pixel rounded outline; a failing call's status stays the graphics' last status.

@@ -59,6 +59,17 @@ class ui_window_c {
 
   void set_round_region(int width, int height) {
     HWND window = self()->handle();
+    if (corner_radius <= 0) {  // square: no region, nothing of the window cut away
+      SetWindowRgn(window, nullptr, FALSE);
+      return;
+    }
+    // The region is in window coordinates: a scroll bar or border beside the client area
+    // stays inside it.
+    RECT outer, inner;
+    if (GetWindowRect(window, &outer) && GetClientRect(window, &inner)) {
+      width += (outer.right - outer.left) - inner.right;
+      height += (outer.bottom - outer.top) - inner.bottom;
+    }
     HRGN region = CreateRoundRectRgn(0, 0, width + 1, height + 1, corner_radius, corner_radius);
     // The window owns the region from here on.
     if (region && !SetWindowRgn(window, region, FALSE)) DeleteObject(region);

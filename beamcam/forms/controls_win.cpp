@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -136,7 +137,33 @@ static_text_c::~static_text_c() {
 }
 
 void static_text_c::set_caption(const std::wstring& caption) {
-  if (text() != caption) SetWindowTextW(hwnd_, caption.c_str());
+  if (text() == caption) return;
+  SetWindowTextW(hwnd_, caption.c_str());
+  if (auto_size_) fit_caption();
+}
+
+void static_text_c::set_auto_size(bool on) {
+  auto_size_ = on;
+  if (!on) return;
+  // One line: a box as wide as the text never wraps it.
+  LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+  SetWindowLongW(hwnd_, GWL_STYLE, (style & ~LONG(SS_TYPEMASK)) | SS_LEFTNOWORDWRAP);
+  fit_caption();
+}
+
+void static_text_c::fit_caption() {
+  const std::wstring caption = text();
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  RECT need = {0, 0, 0, 0};
+  DrawTextW(dc, caption.c_str(), int(caption.size()), &need, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  RECT now;
+  GetClientRect(hwnd_, &now);
+  SetWindowPos(hwnd_, nullptr, 0, 0, need.right, std::max<LONG>(now.bottom, need.bottom),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void static_text_c::set_font_colour(COLORREF c) {

@@ -191,13 +191,18 @@ class static_text_c : public windowed_c {
                 HFONT font, COLORREF font_colour, COLORREF back_colour, DWORD align = SS_LEFT);
   ~static_text_c() override;
   void set_caption(const std::wstring& caption);
+  // From now on the control is as wide as its caption on one line (grown or shrunk to it at
+  // every caption), as a static text that sizes itself.
+  void set_auto_size(bool on);
   void set_font_colour(COLORREF c);
   COLORREF font_colour() const { return font_colour_; }
   bool on_colour(HDC dc, HBRUSH& brush) override;
 
  private:
+  void fit_caption();
   COLORREF font_colour_, back_colour_;
   HBRUSH back_brush_ = nullptr;
+  bool auto_size_ = false;
 };
 
 // An edit whose Change fires at once when its text is set to a different one (none for an

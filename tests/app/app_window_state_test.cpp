@@ -55,8 +55,10 @@ TEST(MainWindowState, TransitionTable) {
       {"retry while scanning", main_scanning, in(ev::start_scan), main_scanning, pg::scan, scan_start},
       {"scan done shows the mode's page", main_scanning, in(ev::scan_done), main_results, pg::download,
        scan_end},
-      {"home ends a scan", main_scanning, in(ev::show_home), main_overview, pg::home, act_enable_nav},
-      {"home keeps results", main_results, in(ev::show_home), main_results, pg::home, act_enable_nav},
+      {"home ends a scan", main_scanning, in(ev::show_home), main_overview, pg::home,
+       act_enable_nav | act_select_home},
+      {"home keeps results", main_results, in(ev::show_home), main_results, pg::home,
+       act_enable_nav | act_select_home},
       {"bar ignored while scanning", main_scanning, in(ev::sidebar, 2), main_scanning, pg::unchanged,
        act_none},
       {"bar 1 with results: home", main_results, in(ev::sidebar, 1), main_results, pg::home, act_none},
@@ -281,7 +283,7 @@ TEST(MainWindowState, AScansEndUnderADialogWaitsForItToClose) {
   c.step(modal(in(ev::show_home)));
   main_step home = c.step(in(ev::modal_closed));
   EXPECT_EQ(home.page, pg::home);
-  EXPECT_EQ(home.actions, act_enable_nav);
+  EXPECT_EQ(home.actions, act_enable_nav | act_select_home);
   EXPECT_EQ(home.state, main_overview);
 }
 

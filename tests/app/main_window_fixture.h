@@ -101,6 +101,7 @@ class MainWindowTest : public ::testing::Test {
     s.start_version_check = no_version_check;
     s.apply_autorun = no_autorun;
     s.scan.dialog = answer_cancel;
+    if (device_scan_) s.scan.device_scan = device_scan_;
     s.work_wait_ms = 5000;
     window_ = std::make_unique<main_window_c>(s);
     HWND w = window_->create_window();
@@ -113,6 +114,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   std::unique_ptr<main_window_c> window_;
+  task_callback device_scan_ = nullptr;  // the scan page's device scan when set
   static inline stand_in_service* service_ = nullptr;
 };
 

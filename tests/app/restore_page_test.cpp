@@ -144,4 +144,18 @@ TEST(RestorePage, ARowGoesOnlyWhenItsArchiveIsGone) {
   for (const auto& c : cases) EXPECT_EQ(restore_row_goes(c.deleted, c.gone), c.row_goes) << c.deleted << c.gone;
 }
 
+// The class picture of a row: the recorded index, none when the backup has no class record
+// (or an index that is not a number).
+TEST(RestorePage, ClassPictureOnlyForARecordedIndex) {
+  const struct {
+    const char16_t* recorded;
+    int32_t index;
+  } cases[] = {{u"0", 0}, {u"7", 7}, {u"23", 23}, {u"", -1}, {u"x", -1}, {u"-2", -1}, {u"3a", -1}};
+  for (const auto& c : cases) {
+    backup_device d{};
+    copy_cut(d.class_image, c.recorded);
+    EXPECT_EQ(restore_class_image(d), c.index) << u16_to_utf8(c.recorded);
+  }
+}
+
 }  // namespace

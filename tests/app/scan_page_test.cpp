@@ -22,9 +22,9 @@ TEST(ScanPageTick, PhaseMachine) {
       {"device scan still running", 1, false, 0, {1, 0}},
       {"device scan done", 1, true, 0, {2, act_close_worker | act_add_checking_line | act_start_online_check}},
       {"device scan kept nothing: nothing to ask the service", 1, true, 0, {2, ended | act_post_scan_done}, false},
-      {"device scan failed: timer stopped before the dialog, back to idle", 1, true, -1,
+      {"device scan failed: timer and animation stopped before the dialog, back to idle", 1, true, -1,
        {0, act_close_worker | act_kill_timer | act_show_device_error | act_reset_progress |
-               act_arrow_cursor | act_post_show_home}},
+               act_arrow_cursor | act_stop_animation | act_post_show_home}},
       {"online check still running", 2, false, 0, {2, 0}},
       {"online check done", 2, true, 0, {2, ended | act_post_scan_done}},
       {"online check failed", 2, true, -1, {2, ended | act_show_scan_error}},

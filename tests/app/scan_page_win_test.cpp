@@ -17,6 +17,7 @@
 #include "tests/engine/exchange_runs.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
+#include "tests/support/text_fit.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
 #include "widgets/ui_fonts.h"
@@ -146,6 +147,10 @@ TEST(ScanPage, WholeScanAgainstTheStandIn) {
   EXPECT_EQ(lines[0].rfind(u"Scanning: ", 0), 0u);
   EXPECT_EQ(lines.back(), u"Checking for driver updates online...");
   EXPECT_EQ(page.list().scroll().content_height, 25 * static_cast<int>(lines.size() + 1));
+  // The square list has no window region, so its scroll bar shows whole.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(page.list().handle(), region), ERROR);
+  DeleteObject(region);
 
   unsigned before = picture_sum(page.picture().handle());
   gui::pump_for(400);
@@ -162,6 +167,22 @@ TEST(ScanPage, WholeScanAgainstTheStandIn) {
   int posts = 0;
   for (const auto& r : services[0]->requests()) posts += r.text("method") == "POST";
   EXPECT_EQ(posts, 1);
+
+  // A rescan shows none of this scan's numbers, not even until its first tick.
+  ASSERT_GT(page.device_total(), 0);
+  {
+    text_fit::recorder record;
+    page.start_scan();
+    EXPECT_EQ(page.device_total(), 0);
+    bool old_name = false, zero = false;
+    for (const text_fit::drawn_text& t : text_fit::texts_of(page.handle())) {
+      old_name = old_name || t.text.rfind(L"Scanning: ", 0) == 0;
+      zero = zero || t.text == L"0";
+    }
+    EXPECT_FALSE(old_name);
+    EXPECT_TRUE(zero);
+    ASSERT_TRUE(gui::pump_until([&] { return owner.received().size() >= 2; }, 30000));
+  }
   _putenv_s("TZ", "");
   _tzset();
 }
@@ -292,6 +313,7 @@ TEST(ScanPage, NoDevicesAndAFailedDeviceScan) {
     EXPECT_FALSE(g_dialog.timer_running);
     EXPECT_EQ(t.page.phase, scan_phase::idle);  // not left stopped halfway
     EXPECT_EQ(requests_seen(*services[0]), 0);  // the online check never started
+    EXPECT_FALSE(t.page.picture().has_thread());  // no animation left running on the hidden page
   }
 }
 

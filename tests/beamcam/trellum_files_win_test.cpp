@@ -20,6 +20,7 @@
 #include <jpeglib.h>
 
 #include "tests/support/gui_driver.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -183,6 +184,11 @@ TEST_F(TrellumFiles, CalibrationFormStoresANewPitchOnlyBehindTheCode) {
   EXPECT_EQ(SendMessageW(f3.Edit1->handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
   SendMessageW(form->handle(), WM_COMMAND, form->Calibration1->id(), 0);  // "&Calibr"
   EXPECT_TRUE(f3.visible());
+  {
+    text_fit::recorder record;
+    auto faults = text_fit::check_window(f3.handle());
+    EXPECT_TRUE(faults.empty()) << text_fit::describe(faults);
+  }
 
   // A wrong code changes nothing.
   f3.Edit1->set_text(L"Quillbrookmax");
@@ -423,6 +429,16 @@ TEST_F(TrellumFiles, LoggingRunsCountsPausesAndWritesALinePerPoint) {
   EXPECT_EQ(std::count(log.begin(), log.end(), '\r'), 61);
   EXPECT_EQ(form->MaskEdit3->text(), L"2");
   EXPECT_TRUE(form->start_pos->enabled() && form->MaskEdit3->enabled());
+  {
+    // The main form and the position window with a run's points: every text whole.
+    positions->show();
+    gui::pump_for(100);
+    text_fit::recorder record;
+    for (HWND shown : {form->handle(), positions->handle()}) {
+      auto faults = text_fit::check_window(shown);
+      EXPECT_TRUE(faults.empty()) << text_fit::describe(faults);
+    }
+  }
 
   if (const char* shots = std::getenv("TRELLUM_SHOTS")) {
     form->pause_posClick();  // the span in the title, over the run's points

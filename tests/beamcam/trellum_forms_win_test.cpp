@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "beamcam/bmp24.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/text_fit.h"
 #include "tools/beam-probe/probe.h"
 
 namespace {
@@ -147,6 +149,26 @@ TEST_F(MainForm, StartsBlinksToReadyAndExitEndsOneTickLater) {
   command(form->Exit1);
   ASSERT_TRUE(gui::pump_until([&] { return !exit_codes.empty(); }, 3000));
   EXPECT_EQ(exit_codes.front(), 1u);
+}
+
+// Every text of the form whole through start-up: searching, camera found, ready.
+TEST_F(MainForm, EveryTextWholeThroughStartUp) {
+  make();
+  text_fit::recorder record;
+  std::vector<std::wstring> seen;
+  ASSERT_TRUE(gui::pump_until([&] {
+    const std::wstring now = form->StaticText1->text();
+    if (seen.empty() || seen.back() != now) {
+      seen.push_back(now);
+      auto faults = text_fit::check_window(form->handle());
+      EXPECT_TRUE(faults.empty()) << text_fit::describe(faults);
+      if (const char* dir = std::getenv("VANTORIL_SCREENSHOT_DIR"))
+        gui::save_screen_bmp(form->handle(), std::wstring(dir, dir + strlen(dir)) + L"\\trellum-start-" +
+                                                 std::to_wstring(seen.size()) + L".bmp");
+    }
+    return ready();
+  }, 30000));
+  EXPECT_GE(seen.size(), 3u);
 }
 
 TEST_F(MainForm, ReadyDuringTheBuildsBoxesStaysReady) {

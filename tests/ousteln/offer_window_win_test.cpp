@@ -10,6 +10,7 @@
 #include "base/web_page.h"
 #include "ousteln/offer_page.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/text_fit.h"
 #include "widgets/ui_fonts.h"
 
 namespace {
@@ -109,6 +110,21 @@ TEST(offer_window, created_centred_with_its_class_title_style_size_and_icon) {
   EXPECT_NEAR(r.top - work.top, work.bottom - r.bottom, 1);
 
   EXPECT_TRUE(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+  DestroyWindow(window);
+  gui::drop_quit_message();
+}
+
+// Every text of the window whole: none cut, past the edge or under another item.
+TEST(offer_window, every_text_whole) {
+  offer_fonts fonts;
+  main_window_c w;
+  HWND window = w.create_offer_window();
+  ASSERT_TRUE(window);
+  ShowWindow(window, SW_SHOW);
+  gui::pump_for(50);
+  text_fit::recorder record;
+  auto faults = text_fit::check_window(window);
+  EXPECT_TRUE(faults.empty()) << text_fit::describe(faults);
   DestroyWindow(window);
   gui::drop_quit_message();
 }

@@ -207,7 +207,7 @@ struct plain_window : window_impl<plain_window>, ui_event_c<plain_window> {
   void on_press() { ++presses; }
 };
 
-TEST(ui_window, anchored_items_follow_the_edges_and_hit_their_drawn_rectangles) {
+TEST(ui_window, anchored_items_follow_the_edges_and_hit_by_their_distance_from_them) {
   fonts_for_test fonts;
   plain_window w;
   RECT area = {0, 0, 400, 600};
@@ -219,10 +219,11 @@ TEST(ui_window, anchored_items_follow_the_edges_and_hit_their_drawn_rectangles) 
   EXPECT_EQ(r.left, 360);
   EXPECT_EQ(r.right, 400);
   EXPECT_EQ(r.bottom, 20);
-  EXPECT_TRUE(close->hit_test(360, 0));
-  EXPECT_TRUE(close->hit_test(399, 19));
-  EXPECT_FALSE(close->hit_test(359, 0));
-  EXPECT_FALSE(close->hit_test(400, 0));
+  // Hits are measured from the right edge: (width - x) in [left, right).
+  EXPECT_TRUE(close->hit_test(361, 0));
+  EXPECT_TRUE(close->hit_test(400, 19));
+  EXPECT_FALSE(close->hit_test(360, 0));
+  EXPECT_FALSE(close->hit_test(400, 20));
   SetWindowPos(w, nullptr, 0, 0, 500, 600, SWP_NOMOVE | SWP_NOZORDER);
   r = close->get_rect();
   EXPECT_EQ(r.left, 460);
@@ -241,10 +242,11 @@ TEST(ui_window, anchored_items_follow_the_edges_and_hit_their_drawn_rectangles) 
   EXPECT_EQ(r.top, 600 - 18);  // the text's top edge
   EXPECT_EQ(r.bottom, 600 - 18 + text.cy);
   EXPECT_EQ(r.right, 20 + text.cx);
-  EXPECT_TRUE(link->hit_test(20, 582));
-  EXPECT_FALSE(link->hit_test(20, 581));
-  EXPECT_TRUE(link->hit_test(20, 582 + text.cy - 1));
-  EXPECT_FALSE(link->hit_test(20, 582 + text.cy));
+  // Hits are measured from the bottom edge: (x, height - y) in the stored rectangle.
+  EXPECT_FALSE(link->hit_test(20, 582));
+  EXPECT_TRUE(link->hit_test(20, 583));
+  EXPECT_TRUE(link->hit_test(20, 582 + text.cy));
+  EXPECT_FALSE(link->hit_test(20, 582 + text.cy + 1));
   link->move_to(30, 40);
   r = link->get_rect();
   EXPECT_EQ(r.left, 30);
@@ -363,6 +365,41 @@ TEST(ui_window, minimise_keeps_the_region_and_restore_renews_it) {
         self.end_dialog(1);
       },
       d);
+}
+
+// A toolkit window with a scroll bar beside its client area.
+struct scrolling_window : window_impl<scrolling_window>, ui_window_c<scrolling_window> {
+  bool process_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                              LRESULT& result) override {
+    return process_ui_window_message(window, message, wparam, lparam, result);
+  }
+};
+
+// The rounded shape covers the whole window, a scroll bar beside the client area included;
+// a window of radius 0 has no region at all.
+TEST(ui_window, the_region_takes_the_scroll_bar_in_and_radius_zero_sets_none) {
+  fonts_for_test fonts;
+  for (int radius : {4, 0}) {
+    scrolling_window w;
+    w.corner_radius = radius;
+    RECT area = {0, 0, 300, 200};
+    ASSERT_TRUE(w.create(nullptr, area, L"", WS_POPUP | WS_VSCROLL));
+    SetWindowPos(w.handle(), nullptr, 0, 0, 320, 200, SWP_NOMOVE | SWP_NOZORDER);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(w.handle(), region);
+    if (radius == 0) {
+      EXPECT_EQ(kind, ERROR);
+    } else {
+      ASSERT_NE(kind, ERROR);
+      RECT box;
+      GetRgnBox(region, &box);
+      EXPECT_EQ(box.right, 320);
+      EXPECT_EQ(box.bottom, 200);
+      const int bar_x = 320 - GetSystemMetrics(SM_CXVSCROLL) + 2;
+      EXPECT_TRUE(PtInRegion(region, bar_x, 100));
+    }
+    DeleteObject(region);
+  }
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ class AppWindowResults : public MainWindowTest {
 
 main_page page_of_button(int button) { return page_of_mode(button - 2); }
 
+bool fail_device_scan = false;
+int32_t device_scan_that_may_fail(void* arg) { return fail_device_scan ? -1 : device_scan_entry(arg); }
+
 }  // namespace
 
 // Buttons 2-5 without results set the mode and scan once; the scan ends on that mode's page
@@ -90,6 +93,28 @@ TEST_F(AppWindowResults, NavigationScansWithoutResultsAndSwitchesPagesWithThem) 
   SendMessageW(w, WM_APP_START_SCAN, 0, 0);  // the home page's start button
   ASSERT_TRUE(wait_scan_end());
   EXPECT_EQ(posts(), after_scan + 1);
+  EXPECT_EQ(window_->current_page(), window_->page_window(main_page::download));
+  EXPECT_EQ(window_->sidebar.selected, 2);
+}
+
+// A rescan whose device scan fails (its message cancelled) goes home with the home button
+// marked, so that the button of the page it started from answers a click again.
+TEST_F(AppWindowResults, AFailedRescanMarksTheHomeButton) {
+  device_scan_ = device_scan_that_may_fail;
+  fail_device_scan = false;
+  HWND w = make();
+  ASSERT_NE(w, nullptr);
+  click_bar(2);
+  ASSERT_TRUE(wait_scan_end());
+  ASSERT_EQ(window_->sidebar.selected, 2);
+  fail_device_scan = true;
+  SendMessageW(w, WM_APP_START_SCAN, 0, 0);
+  ASSERT_TRUE(gui::pump_until([&] { return window_->current_page() == window_->home_page.handle(); }, 10000));
+  EXPECT_EQ(window_->sidebar.selected, 1);
+  fail_device_scan = false;
+  click_bar(2);
+  EXPECT_EQ(window_->current_page(), window_->scan_page.handle());
+  ASSERT_TRUE(wait_scan_end());
   EXPECT_EQ(window_->current_page(), window_->page_window(main_page::download));
   EXPECT_EQ(window_->sidebar.selected, 2);
 }

@@ -143,6 +143,16 @@ TEST_F(AppWindow, ACentredPopupOfItsOwnClassTitledWithTheProduct) {
   EXPECT_FALSE(IsWindowVisible(w));
   EXPECT_TRUE(window_->installed);  // the tray icon is there while the window is hidden
   EXPECT_EQ(window_->current_page(), window_->home_page.handle());
+  // The bar and the home page show, the other pages are made hidden; all clip their siblings.
+  const struct {
+    HWND child;
+    DWORD style;
+  } children[] = {{window_->sidebar.handle(), 0x56000000u},     {window_->home_page.handle(), 0x56000000u},
+                  {window_->scan_page.handle(), 0x46000000u},   {window_->backup_page.handle(), 0x46000000u},
+                  {window_->restore_page.handle(), 0x46000000u}, {window_->download_page.handle(), 0x46000000u},
+                  {window_->uninstall_page.handle(), 0x46000000u}};
+  for (const auto& c : children)
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(c.child, GWL_STYLE)), c.style) << gui::window_text(c.child);
 
   // A second start takes it by class and title.
   HWND found = nullptr;
