@@ -11,6 +11,7 @@
 #include "base/wide.h"
 #include "engine/device_store.h"
 #include "engine/driver_store.h"
+#include "engine/job_ui_bindings.h"
 #include "engine/settings.h"
 #include "engine/system_facts.h"
 #include "framework/message_loop.h"
@@ -92,6 +93,8 @@ int init_application(bool (*system_facts)(), int (*show_failure)(const wchar_t* 
   }
   load_settings();
   load_language(app_settings.Language);
+  // The install, restore and uninstall jobs speak through the message dialog, in this language.
+  bind_job_ui();
   create_ui_fonts(u16_to_utf8(app_settings.Language), static_cast<int>(os_version_number()));
   create_brushes();
   create_pens();
