@@ -3,9 +3,13 @@
 prefix and for the fixture devices that scripts/run adds.
 
     demo_catalog.py --base http://127.0.0.1:PORT --out FOLDER
+                    [--devices-reg FILE] [--driver-store WINDOWS_FOLDER]
 
 Writes FOLDER/catalog.json and FOLDER/packages/<name>.zip: real zip archives, each holding an
-INF for its device, with their true sizes and MD5 sums in the catalog.
+INF for its device, with their true sizes and MD5 sums in the catalog. With --devices-reg also
+the registry file of the fixture devices; with --driver-store their installed driver packages
+under a Windows folder, laid out as Windows XP keeps them: the installed copy of each INF in
+inf/oemN.inf and the package in system32/DRVSTORE/<name>_<hash>/ with the same INF bytes.
 """
 import argparse
 import hashlib
@@ -63,7 +67,8 @@ def package(hardid, cls, maker, desc, name, version):
 
 
 # The fixture devices: (instance ID, hardware IDs, class, description, installed driver
-# (version, date, description, provider, matching ID), driver key index).
+# (version, date, description, provider, matching ID), driver key index). The driver key's
+# InfPath is oemN.inf, N the index's last digit.
 FIXTURES = [
     ("USB\\VID_1234&PID_5678\\DEMO1", ["USB\\VID_1234&PID_5678&REV_0100", "USB\\VID_1234&PID_5678"], "USB",
      "Fake USB Camera", ("2.3.4.5", "3-14-2019", "Fake Camera Driver", "FakeVendor", "usb\\vid_1234&pid_5678"),
@@ -89,7 +94,7 @@ def devices_reg():
         guid = CLASS_GUIDS[cls]
         version, date, driver_desc, provider, matching = driver
         out += ["[%s\\%s]" % (control, guid), '"Class"="%s"' % cls, ""]
-        out += ["[%s\\%s\\%s]" % (control, guid, index), '"InfPath"="oem%s.inf"' % index[-1],
+        out += ["[%s\\%s\\%s]" % (control, guid, index), '"InfPath"="%s"' % installed_inf_name(index),
                 '"InfSection"="Install"', '"DriverDate"="%s"' % date, '"DriverVersion"="%s"' % version,
                 '"DriverDesc"="%s"' % driver_desc, '"MatchingDeviceId"="%s"' % matching.replace("\\", "\\\\"),
                 '"ProviderName"="%s"' % provider, ""]
@@ -100,12 +105,47 @@ def devices_reg():
     return "\r\n".join(out) + "\r\n"
 
 
+def installed_inf_name(index):
+    return "oem%s.inf" % index[-1]
+
+
+def write_file(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path + ".tmp", "wb") as f:
+        f.write(data)
+    os.replace(path + ".tmp", path)
+
+
+def write_driver_store(windows):
+    """The fixture devices' installed packages, found by the program through the INF's bytes."""
+    for instance, hardids, cls, desc, driver, index in FIXTURES:
+        version, date, driver_desc, provider, matching = driver
+        month, day, year = date.split("-")
+        name = [d[4] for d in DEVICES if d[0].upper() == hardids[-1].upper()][0].replace("-", "")
+        # Only the Version section: Wine lacks SetupDiGetDriverInstallParamsW, and an installed
+        # INF whose models name the device would end the scan where the driver's rank is read.
+        inf = ('[Version]\r\nSignature="$Windows NT$"\r\nClass=%s\r\nClassGUID=%s\r\n'
+               'Provider=%s\r\nDriverVer=%02d/%02d/%s,%s\r\n'
+               % (cls, CLASS_GUIDS[cls], provider, int(month), int(day), year, version)).encode("ascii")
+        package = os.path.join(windows, "system32", "DRVSTORE", "%s_%s" % (name, hashlib.md5(inf).hexdigest()[:12]))
+        write_file(os.path.join(windows, "inf", installed_inf_name(index)), inf)
+        write_file(os.path.join(package, name + ".inf"), inf)
+        # A driver file and a catalog of plausible size, so that the backup has something to pack.
+        body = ("%s %s\r\n" % (driver_desc, version)).encode("ascii") * 400
+        write_file(os.path.join(package, name + ".sys"), body)
+        write_file(os.path.join(package, name + ".cat"), body[:3000])
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--base", required=True, help="the service's address, http://127.0.0.1:PORT")
     p.add_argument("--out", required=True)
     p.add_argument("--devices-reg", help="also write the fixture devices' registry file (UTF-16)")
+    p.add_argument("--driver-store", metavar="WINDOWS_FOLDER",
+                   help="also write the fixture devices' installed driver packages there")
     args = p.parse_args()
+    if args.driver_store:
+        write_driver_store(args.driver_store)
     if args.devices_reg:
         with open(args.devices_reg, "w", encoding="utf-16") as f:
             f.write(devices_reg())
