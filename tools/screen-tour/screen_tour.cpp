@@ -22,11 +22,11 @@ constexpr int cmd_preferences = 40013, cmd_about = 40017;
 
 int missing = 0;
 
-bool wait_for(const std::function<bool()>& done, DWORD ms) {
-  for (DWORD waited = 0;; waited += 100) {
+bool wait_for(const std::function<bool()>& done, DWORD ms, DWORD step = 100) {
+  for (DWORD waited = 0;; waited += step) {
     if (done()) return true;
     if (waited >= ms) return false;
-    Sleep(100);
+    Sleep(step);
   }
 }
 
@@ -40,7 +40,11 @@ void shot(const char* name, HWND window, DWORD settle_ms = 700) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   Sleep(settle_ms);  // painted, animations past their first frame
   RECT r;
-  GetWindowRect(window, &r);
+  if (!GetWindowRect(window, &r) || !IsWindowVisible(window)) {
+    std::fprintf(stderr, "screen-tour: %s went before its picture\n", name);
+    ++missing;
+    return;
+  }
   std::printf("shot %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right, r.bottom);
   std::fflush(stdout);
   char line[64];
@@ -103,7 +107,8 @@ struct tour {
   // message; null when none shows within `ms`.
   HWND dialog(DWORD ms = 5000) const {
     dialog_search s = {process, main, nullptr};
-    wait_for([&] { return EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&s)), s.found != nullptr; }, ms);
+    // Often: a wait dialog may show for a moment only.
+    wait_for([&] { return EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&s)), s.found != nullptr; }, ms, 20);
     return s.found;
   }
 
@@ -171,6 +176,29 @@ struct tour {
     close(d);
   }
 
+  // Pictures of the dialogs that follow an action, NAME-1, NAME-2, ...: a message is answered
+  // with `answer`, a wait dialog is left to end by itself.
+  void follow(const char* name, int answer, int most, DWORD first_ms = 8000) const {
+    for (int k = 1; k <= most; ++k) {
+      HWND d = dialog(k == 1 ? first_ms : 4000);
+      if (!d) return;
+      std::string n = std::string(name) + "-" + std::to_string(k);
+      if (GetDlgItem(d, 1)) {
+        shot(n.c_str(), d);
+        close(d, answer);
+      } else {
+        shot(n.c_str(), d, 60);
+        wait_for([&] { return !IsWindow(d) || !IsWindowVisible(d); }, 60000);
+      }
+    }
+  }
+
+  static std::wstring text_of(HWND w) {
+    wchar_t t[128] = {};
+    GetWindowTextW(w, t, 128);
+    return t;
+  }
+
   void run() {
     shot("home", main);
     PostMessageW(main, start_scan, 0, 0);
@@ -181,32 +209,42 @@ struct tour {
       ++missing;
       return;
     }
-    visit({"update", 2, L"VantorilDownload", 2, 3, 40031});
+    std::vector<HWND> updates = visit({"update", 2, L"VantorilDownload", 2, 3, 40031});
+    if (!updates.empty()) {
+      // One package downloaded, then installed (with the backup of the driver it replaces).
+      HWND row = updates[0], action = GetDlgItem(row, 2);
+      const std::wstring before = text_of(action);
+      command(row, 2, action);
+      if (wait_for([&] { return text_of(action) != before && !dialog(0); }, 30000)) shot("update-downloaded", main);
+      command(row, 2, action);
+      follow("install", 1, 4);
+      shot("update-installed", main);
+    }
 
     std::vector<HWND> backups = visit({"backup", 3, L"VantorilBackupPage", 2, 3, 40037});
     if (!backups.empty()) {
-      command(backups.back(), 2, GetDlgItem(backups.back(), 2));  // back up the last row
-      HWND d = dialog(5000);
-      // The progress dialog, then the message that it is done.
-      if (d && GetDlgItem(d, 1) == nullptr) {
-        shot("backup-progress", d, 100);
-        wait_for([&] { return !IsWindow(d) || !IsWindowVisible(d); }, 30000);
-        d = dialog(10000);
-      }
-      shot("backup-done", d);
-      close(d, 1);
+      // Nothing chosen: "Back Up All" asks for a choice. Then one row backed up by itself.
+      for (HWND r : backups) command(r, 1, GetDlgItem(r, 1));
+      HWND page_ = page(L"VantorilBackupPage");
+      command(page_, 1, GetDlgItem(page_, 1));
+      follow("backup-none-chosen", 1, 1, 4000);
+      for (HWND r : backups) command(r, 1, GetDlgItem(r, 1));
+      command(backups.back(), 2, GetDlgItem(backups.back(), 2));
+      follow("backup-row", 1, 3);
     }
 
     std::vector<HWND> restores = visit({"restore", 4, L"VantorilRestorePage", 1, 2, 40041});
     if (!restores.empty()) {
       command(restores[0], 40039);  // delete the archive? asked, answered No
-      shoot_dialog("restore-delete-question", 2);
+      follow("restore-delete", 2, 1);
+      command(restores[0], 1, GetDlgItem(restores[0], 1));
+      follow("restore-row", 1, 4);
     }
 
     std::vector<HWND> removals = visit({"uninstall", 5, L"VantorilUninstallPage", 1, 2, 40034});
     if (!removals.empty()) {
       command(removals[0], 1, GetDlgItem(removals[0], 1));
-      shoot_dialog("uninstall-asked", 2, 8000);
+      follow("uninstall-row", 1, 3);
     }
 
     click_bar(2);

@@ -16,9 +16,12 @@ import hashlib
 import io
 import json
 import os
+import random
 import zipfile
 
-# (hardware ID as the service matches it, class, maker, description, package name)
+# (hardware ID as the service matches it, class, maker, description, package name). A package
+# holds its INF in a folder of its name; the catalog's infpath starts with the service's own
+# folder, which the program drops.
 DEVICES = [
     ("PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00", "Display", "Wine Project",
      "Wine Adapter display driver", "wine-display"),
@@ -58,10 +61,14 @@ def inf_text(hardid, cls, maker, desc, version):
     )
 
 
-def package(hardid, cls, maker, desc, name, version):
+def package(hardid, cls, maker, desc, name, version, number):
     data = io.BytesIO()
+    # A driver file of some size; the display driver's package passes a megabyte, so that its
+    # install shows the wait dialog.
+    size = (1600 if cls == "Display" else 40 + 37 * number) << 10
     with zipfile.ZipFile(data, "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("%s/%s.inf" % (name, name), inf_text(hardid, cls, maker, desc, version))
+        z.writestr("%s/%s.sys" % (name, name), random.Random(name).randbytes(size))
         z.writestr("%s/readme.txt" % name, "%s %s, a demo package of the local run.\r\n" % (desc, version))
     return data.getvalue()
 
@@ -130,8 +137,9 @@ def write_driver_store(windows):
         package = os.path.join(windows, "system32", "DRVSTORE", "%s_%s" % (name, hashlib.md5(inf).hexdigest()[:12]))
         write_file(os.path.join(windows, "inf", installed_inf_name(index)), inf)
         write_file(os.path.join(package, name + ".inf"), inf)
-        # A driver file and a catalog of plausible size, so that the backup has something to pack.
-        body = ("%s %s\r\n" % (driver_desc, version)).encode("ascii") * 400
+        # A driver file of a real driver's size (a few megabytes that compress poorly, so that
+        # the backup's progress shows for a moment) and a catalog.
+        body = random.Random(name).randbytes(3 << 20)
         write_file(os.path.join(package, name + ".sys"), body)
         write_file(os.path.join(package, name + ".cat"), body[:3000])
 
@@ -154,7 +162,7 @@ def main():
     drivers = {}
     for number, (hardid, cls, maker, desc, name) in enumerate(DEVICES, start=1):
         version = "%d.%d.%d.%d" % (30 + number, 1, 2024, 601 + number)
-        body = package(hardid, cls, maker, desc, name, version)
+        body = package(hardid, cls, maker, desc, name, version, number)
         file_name = "%s-%s.zip" % (name, version)
         with open(os.path.join(files, file_name + ".tmp"), "wb") as f:
             f.write(body)
@@ -162,7 +170,7 @@ def main():
         drivers[hardid.upper()] = [{
             "hardid": hardid, "id": 9000 + number, "ver": version, "size": len(body),
             "class": cls, "remote_url": "%s/packages/%s" % (args.base, file_name),
-            "infpath": "%s/%s.inf" % (name, name), "md5sum": hashlib.md5(body).hexdigest(),
+            "infpath": "pkg/%s/%s.inf" % (name, name), "md5sum": hashlib.md5(body).hexdigest(),
             "cp": 1, "manu": maker, "mark": "demo", "sign": 1, "feature": "0",
             "targetos": 61, "date": "2024-06-01", "desc": desc,
         }]
