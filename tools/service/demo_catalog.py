@@ -37,6 +37,8 @@ DEVICES = [
     ("PCI\\VEN_10EC&DEV_8168", "Net", "Realtech", "Gigabit Ethernet Controller", "gigabit-net"),
 ]
 
+CLASS_DESCRIPTIONS = {"USB": "Universal Serial Bus controllers", "Net": "Network adapters"}
+
 CLASS_GUIDS = {
     "Display": "{4D36E968-E325-11CE-BFC1-08002BE10318}",
     "Monitor": "{4D36E96E-E325-11CE-BFC1-08002BE10318}",
@@ -100,7 +102,7 @@ def devices_reg():
     for instance, hardids, cls, desc, driver, index in FIXTURES:
         guid = CLASS_GUIDS[cls]
         version, date, driver_desc, provider, matching = driver
-        out += ["[%s\\%s]" % (control, guid), '"Class"="%s"' % cls, ""]
+        out += ["[%s\\%s]" % (control, guid), '@="%s"' % CLASS_DESCRIPTIONS[cls], '"Class"="%s"' % cls, ""]
         out += ["[%s\\%s\\%s]" % (control, guid, index), '"InfPath"="%s"' % installed_inf_name(index),
                 '"InfSection"="Install"', '"DriverDate"="%s"' % date, '"DriverVersion"="%s"' % version,
                 '"DriverDesc"="%s"' % driver_desc, '"MatchingDeviceId"="%s"' % matching.replace("\\", "\\\\"),
