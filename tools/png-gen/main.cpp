@@ -34,11 +34,7 @@ bool write_file(const std::string& path, const std::string& bytes) {
 
 bool write_pictures(const std::vector<picture>& list, const std::string& folder) {
   for (const picture& p : list) {
-    canvas c(p.width, p.height);
-    int frame_width = p.width / p.frames;
-    for (int f = 0; f < p.frames; ++f) p.paint(c, p.id, f, f * frame_width, frame_width, p.height);
-    if (!p.alpha)  // opaque pictures: no see-through pixel may remain
-      for (size_t i = 3; i < c.px.size(); i += 4) c.px[i] = 255;
+    canvas c = draw_picture(p);
     if (!write_file(folder + "/" + std::to_string(p.id) + ".png",
                     encode_png(p.width, p.height, c.px, p.alpha)))
       return false;

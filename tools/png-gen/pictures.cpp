@@ -1,5 +1,8 @@
 #include "pictures.h"
 
+#include "signs.h"
+#include "strokes.h"
+
 namespace {
 
 const colour navy = rgb(0, 42, 89);
@@ -53,16 +56,7 @@ void sidebar_entry(canvas& c, int id, int f, int x, int w, int h) {
   if (f == 2) c.rect(x, 0, 4, h, white);
   if (f != 2) c.rect(x, h - 1, w, 1, rgb(210, 217, 226));  // a thin rule between entries
   colour ink = f == 3 ? rgb(168, 176, 184) : f == 2 ? white : blue;
-  double cx = x + 26, cy = h / 2.0;
-  switch (id % 7) {
-    case 0: c.ring(cx, cy, 9, 2, ink); c.line(cx, cy, cx + 5, cy - 4, 2, ink); break;
-    case 1: c.round_frame(cx - 9, cy - 8, 18, 16, 2, 2, ink); c.rect(int(cx) - 5, int(cy) - 2, 10, 2, ink); break;
-    case 2: c.line(cx, cy - 9, cx, cy + 4, 3, ink); c.triangle(cx - 7, cy, cx + 7, cy, cx, cy + 8, ink); break;
-    case 3: c.round_frame(cx - 9, cy - 9, 18, 18, 3, 2, ink); c.line(cx - 4, cy, cx - 1, cy + 4, 2, ink); c.line(cx - 1, cy + 4, cx + 5, cy - 4, 2, ink); break;
-    case 4: c.circle(cx, cy, 4, ink); c.ring(cx, cy, 9, 2, ink); break;
-    case 5: c.rect(int(cx) - 8, int(cy) - 6, 16, 3, ink); c.rect(int(cx) - 8, int(cy) - 1, 16, 3, ink); c.rect(int(cx) - 8, int(cy) + 4, 16, 3, ink); break;
-    default: c.triangle(cx - 8, cy + 7, cx + 8, cy + 7, cx, cy - 8, ink); break;
-  }
+  navigation_glyph(c, id, x + 26, h / 2.0, ink);
 }
 
 // Close cross on a clear ground; the ground lights up under the mouse.
@@ -125,26 +119,7 @@ void monitor_icon(canvas& c, int, int, int, int w, int h) {
   c.rect(w / 2 - 5, h - 2, 11, 2, blue);
 }
 
-void message_icon(canvas& c, int id, int, int, int w, int h) {
-  double cx = w / 2.0, cy = h / 2.0;
-  if (id == 130) {
-    c.triangle(cx, 2, w - 2, h - 4, 2, h - 4, amber);
-    c.line(cx, 13, cx, 25, 4, white);
-    c.circle(cx, 31, 2.4, white);
-    return;
-  }
-  c.circle(cx, cy, 18, id == 131 ? red : id == 132 ? green : blue);
-  if (id == 131) {
-    c.line(cx - 7, cy - 7, cx + 7, cy + 7, 4, white);
-    c.line(cx - 7, cy + 7, cx + 7, cy - 7, 4, white);
-  } else if (id == 132) {
-    c.line(cx - 8, cy, cx - 2, cy + 7, 4, white);
-    c.line(cx - 2, cy + 7, cx + 9, cy - 7, 4, white);
-  } else {
-    c.circle(cx, cy - 9, 2.6, white);
-    c.line(cx, cy - 3, cx, cy + 10, 4, white);
-  }
-}
+void message_icon(canvas& c, int id, int, int, int w, int h) { message_sign(c, id, w, h); }
 
 // Progress bar pieces: left cap, middle, right cap.
 void bar_piece(canvas& c, int id, int f, int x, int w, int h) {
@@ -163,7 +138,8 @@ void logo(canvas& c, int id, int, int, int w, int h) {
     c.line(w * 0.5, h * 0.7, w * 0.7, h * 0.35, 9, blue);
     return;
   }
-  for (int i = 0; i < 8; ++i) c.round_rect(4 + i * 35, 6, 28, h - 12, 4, rgb(255, 255, 255, 210));
+  // The product's name in white on the caption's blue; the line below it starts at x 5.
+  draw_text(c, 5, 30, 25, 4.4, white, "Vantoril");
 }
 
 void check_mark(canvas& c, int id, int f, int x, int w, int h) {
@@ -191,6 +167,18 @@ void row_strip(canvas& c, int, int, int, int w, int h) {
 }
 
 void dot(canvas& c, int, int, int, int w, int h) { c.circle(w / 2.0, h / 2.0, w / 2.0 - 0.5, light_blue); }
+
+// The WHQL mark: a green seal with a tick.
+void whql_mark(canvas& c, int, int, int, int w, int h) {
+  c.circle(w / 2.0, h / 2.0, w / 2.0 - 0.5, green);
+  tick(c, w / 2.0, h / 2.0 + 0.3, w * 0.62, 1.9, white);
+}
+
+// The preferences' browse buttons: a folder on the light button.
+void browse_button(canvas& c, int id, int f, int x, int w, int h) {
+  light_button(c, id, f, x, w, h);
+  folder_sign(c, x + w / 2.0, h / 2.0, f == 0 ? rgb(60, 120, 190) : blue);
+}
 
 void toggle(canvas& c, int id, int f, int x, int w, int h) {
   double cx = x + w / 2.0, cy = h / 2.0;
@@ -234,7 +222,11 @@ void arrow(canvas& c, int, int f, int x, int w, int h) {
   c.triangle(cx - 4, 2.5, cx + 4, 2.5, cx, h - 2.5, state_blue(f));
 }
 
-void badge(canvas& c, int, int, int, int w, int h) { c.round_rect(0.5, 0.5, w - 1, h - 1, h / 2.0, green); }
+// The update page's rescan button: a green pill with a turning arrow.
+void rescan_button(canvas& c, int, int, int, int w, int h) {
+  c.round_rect(0.5, 0.5, w - 1, h - 1, h / 2.0, green);
+  turning_arrow(c, w / 2.0, h / 2.0, 4.6, 1.8, white);
+}
 
 void page_picture(canvas& c, int id, int, int, int w, int h) {
   double cx = w / 2.0, cy = h / 2.0;
@@ -317,18 +309,33 @@ const std::vector<picture>& all_pictures() {
       {171, 54, 18, 3, true, check_mark},      {172, 54, 18, 3, true, check_mark},
       {173, 315, 26, 3, true, blue_button},    {174, 48, 48, 1, true, page_picture},
       {198, 48, 48, 1, true, page_picture},    {199, 48, 48, 1, true, page_picture},
-      {175, 14, 14, 1, true, dot},             {177, 403, 24, 1, true, row_strip},
+      {175, 14, 14, 1, true, whql_mark},             {177, 403, 24, 1, true, row_strip},
       {178, 5, 5, 1, true, dot},               {179, 57, 19, 3, true, toggle},
       {180, 57, 19, 3, true, toggle},          {181, 429, 35, 1, true, placeholder},
       {183, 8, 22, 1, false, wait_bar},        {189, 66, 20, 3, true, check_mark},
       {190, 66, 20, 3, true, check_mark},      {194, 42, 14, 3, true, radio},
       {195, 42, 14, 3, true, radio},           {191, 327, 29, 3, true, tab},
-      {192, 138, 24, 3, true, light_button},   {197, 276, 26, 4, true, drop_down},
+      {192, 138, 24, 3, true, browse_button},   {197, 276, 26, 4, true, drop_down},
       {196, 2, 288, 1, true, separator},       {200, 39, 10, 3, true, arrow},
-      {202, 104, 22, 1, true, busy_bar},       {204, 39, 16, 1, true, badge},
+      {202, 104, 22, 1, true, busy_bar},       {204, 39, 16, 1, true, rescan_button},
       {205, 53, 44, 1, true, page_picture},    {206, 50, 44, 1, true, page_picture},
   };
   return list;
+}
+
+canvas draw_picture(const picture& p) {
+  canvas c(p.width, p.height);
+  int frame_width = p.width / p.frames;
+  for (int f = 0; f < p.frames; ++f) p.paint(c, p.id, f, f * frame_width, frame_width, p.height);
+  if (!p.alpha)
+    for (size_t i = 3; i < c.px.size(); i += 4) c.px[i] = 255;
+  return c;
+}
+
+const picture* find_picture(const std::vector<picture>& list, int id) {
+  for (const picture& p : list)
+    if (p.id == id) return &p;
+  return nullptr;
 }
 
 const std::vector<picture>& offer_pictures() {

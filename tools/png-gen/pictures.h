@@ -17,6 +17,11 @@ struct picture {
 
 const std::vector<picture>& all_pictures();
 
+// The whole strip of a picture, every frame drawn; an opaque picture has no see-through pixel.
+canvas draw_picture(const picture& p);
+// The picture of that number among `list`; null when there is none.
+const picture* find_picture(const std::vector<picture>& list, int id);
+
 // Ousteln's pictures: numbers of its own program, so they go to a folder of their own.
 const std::vector<picture>& offer_pictures();
 // Ousteln's program icon, drawn into a square canvas of any size.

@@ -244,6 +244,12 @@ TEST(UninstallProcess, RemoveOnXpLogsTheInstallersUninstallOnceAndTellsOverTheMa
   PostMessageW(first_row, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), LPARAM(buttons[0]));
   HWND dialog = nullptr;
   ASSERT_TRUE(wait_for([&] { return (dialog = owned_dialog(main)) != nullptr; }, 20000));
+  // The program's own message dialog, in the program's language, not the system's message box.
+  RECT box;
+  GetWindowRect(dialog, &box);
+  EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_CAPTION, 0);
+  EXPECT_EQ(box.right - box.left, 400);
+  EXPECT_EQ(box.bottom - box.top, 200);
   // The job waits for the user's OK: a remove meanwhile, on either row, starts nothing.
   PostMessageW(GetParent(buttons[1]), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), LPARAM(buttons[1]));
   PostMessageW(first_row, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), LPARAM(buttons[0]));
