@@ -159,6 +159,7 @@ void settings_window_c::create_control(const pref_layout& l) {
         b->create_with_images(this, 190, 189, l.x, l.y, l.extent, caption);
       b->set_text_style(font_normal_9, text_grey, 0);
       b->set_text_style(font_normal_9, hover_blue, 1);
+      b->narrow_font = font_normal_8;
       if (is_radio) {
         auto* r = static_cast<radio*>(b);
         bool proxy = l.id >= c::proxy0 && l.id <= c::proxy3;

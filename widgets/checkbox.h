@@ -13,6 +13,7 @@ class checkbox_c : public ui_button_c<T> {
   image_c checked_image;    // 3-frame strip
   image_c unchecked_image;  // 3-frame strip
   int checked = 0;          // kept as given: a stored 2 shows checked and stays 2 until toggled
+  HFONT narrow_font = nullptr;  // for a caption longer than its line, before it wraps
 
   // Check boxes and radios are made here; the clickable rectangle covers the caption.
   void create_with_images(T* owner_window, int checked_png, int unchecked_png, int x, int y,
@@ -54,8 +55,9 @@ class checkbox_c : public ui_button_c<T> {
   }
 
  private:
-  // A caption longer than its line goes on in further lines below, so that no word is lost
-  // (breaking inside a word where it has no spaces, as Japanese has none).
+  // A caption longer than its line takes the narrow font when it has one and fits there, else
+  // goes on in further lines below, so that no word is lost (breaking inside a word where it
+  // has no spaces, as Japanese has none).
   void draw_wrapping_caption(HDC dc) {
     this->apply_text_style(dc);
     if (this->text.empty()) return;
@@ -66,6 +68,16 @@ class checkbox_c : public ui_button_c<T> {
     RECT one = r;
     DrawTextW(dc, caption, length, &one, DT_SINGLELINE | DT_CALCRECT);
     if (one.right <= r.right || this->text_y >= 0) return this->draw_caption(dc);
+    if (narrow_font) {
+      HGDIOBJ wide_font = SelectObject(dc, narrow_font);
+      one = r;
+      DrawTextW(dc, caption, length, &one, DT_SINGLELINE | DT_CALCRECT);
+      if (one.right <= r.right) {
+        DrawTextW(dc, caption, length, &r, DT_SINGLELINE | DT_VCENTER);
+        return;
+      }
+      SelectObject(dc, wide_font);
+    }
     const UINT format = DT_WORDBREAK | DT_EDITCONTROL;
     RECT lines = r;
     DrawTextW(dc, caption, length, &lines, format | DT_CALCRECT);

@@ -39,6 +39,9 @@ TEST(TextFit, PreferencesEveryPage) {
       f.tab(page);
       auto faults = text_fit::check_window(f.window);
       EXPECT_TRUE(faults.empty()) << language_name(language) << " page " << page << text_fit::describe(faults);
+      if (const char* dir = std::getenv("TEXT_FIT_SHOTS"))
+        gui::save_screen_bmp(f.window, shot_folder(dir) + L"\\prefs-" + std::wstring(language, language + 2) +
+                                           L"-" + std::to_wstring(page) + L".bmp");
     }
   }
 }

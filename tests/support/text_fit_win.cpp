@@ -318,20 +318,24 @@ bool listed(const std::vector<std::wstring>& classes, HWND w) {
   return false;
 }
 
+// What the window draws when rendered through WM_PRINTCLIENT.
+std::vector<mark> record_rendering(HWND w) {
+  state().marks.clear();
+  state().on = true;
+  state().thread = GetCurrentThreadId();
+  void* bits = nullptr;
+  HBITMAP b = print_client(w, &bits);
+  state().on = false;
+  if (b) DeleteObject(b);
+  std::vector<mark> marks;
+  marks.swap(state().marks);
+  return marks;
+}
+
 void check_one(HWND w, const options& how, std::vector<std::string>& faults,
                std::vector<std::wstring>& drawn_per_window) {
   check_control(w, faults);
-  std::vector<mark> marks;
-  {
-    state().marks.clear();
-    state().on = true;
-    state().thread = GetCurrentThreadId();
-    void* bits = nullptr;
-    HBITMAP b = print_client(w, &bits);
-    state().on = false;
-    if (b) DeleteObject(b);
-    marks.swap(state().marks);
-  }
+  const std::vector<mark> marks = record_rendering(w);
   RECT client;
   GetClientRect(w, &client);
   std::vector<std::pair<HWND, RECT>> children;
@@ -407,17 +411,9 @@ recorder::~recorder() {
 }
 
 std::vector<drawn_text> texts_of(HWND window) {
-  state().marks.clear();
-  state().on = true;
-  state().thread = GetCurrentThreadId();
-  void* bits = nullptr;
-  HBITMAP b = print_client(window, &bits);
-  state().on = false;
-  if (b) DeleteObject(b);
   std::vector<drawn_text> out;
-  for (const mark& m : state().marks)
+  for (const mark& m : record_rendering(window))
     if (!m.picture) out.push_back(m.text);
-  state().marks.clear();
   return out;
 }
 
