@@ -189,7 +189,7 @@ TEST(DownloadRowWindow, ADownloadOrInstallThatCannotGoOnSaysWhy) {
     load_language(u"ja");
     place_package(f, stored_zip(2100));
     f.press_action();
-    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています (MD5 チェックサムが一致しません)。もう一度ダウンロードしてください。"));
+    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています（MD5チェックサムが一致しません）。もう一度ダウンロードしてください。"));
     load_language(u"en");
   }
 }
