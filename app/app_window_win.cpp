@@ -1,4 +1,5 @@
 #include "app/app_window.h"
+#include "framework/dialog.h"
 
 #include "app/settings_window.h"
 
@@ -303,25 +304,6 @@ bool main_window_c::modal_open() const {
 
 namespace {
 
-struct owned_search {
-  HWND owner;
-  HWND found;
-};
-
-BOOL CALLBACK find_enabled_owned(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<owned_search*>(data);
-  if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
-  // Owned by the window, directly or through disabled owners (a dialog over a dialog).
-  for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) {
-    if (owner == search->owner) {
-      search->found = window;
-      return FALSE;
-    }
-    if (IsWindowEnabled(owner)) break;
-  }
-  return TRUE;
-}
-
 // Shown as the user left it, or restored when minimised: SW_SHOW would leave an iconic
 // window a taskbar button, and a dialog centred on it would open at the screen's corner.
 void show_main_window(HWND window) {
@@ -335,9 +317,7 @@ void show_main_window(HWND window) {
 
 HWND main_window_c::open_dialog() const {
   // Also a dialog that a job shows from its own thread.
-  owned_search search = {handle(), nullptr};
-  EnumWindows(find_enabled_owned, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return find_open_dialog(handle());
 }
 
 void main_window_c::bring_modal_to_front() {

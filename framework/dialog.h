@@ -23,3 +23,13 @@ class dialog_object_c : public window_object_c {
 
 template <class T>
 class dialog_impl : public dialog_object_c {};
+
+// The visible, enabled top-level window owned by `owner`, directly or through disabled
+// owners (a dialog over a dialog, a dialog shown by a worker thread); null when none.
+HWND find_open_dialog(HWND owner);
+
+// After a modal dialog over `owner` has ended: the owner's top-level window stays disabled
+// while another dialog over it is still open (the ending one's box would enable it under
+// that dialog), and is enabled once none is (when the other one found it disabled and so
+// leaves it so).
+void settle_modal_owner(HWND owner);

@@ -197,7 +197,7 @@ TEST(DownloadRowWindow, ADownloadOrInstallThatCannotGoOnSaysWhy) {
     const size_t before = f.asked().size();
     f.press_action();
     ASSERT_TRUE(gui::pump_until([&] { return f.asked().size() > before; }, 10000));
-    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています (MD5 チェックサムが一致しません)。もう一度ダウンロードしてください。"));
+    EXPECT_EQ(f.asked().back(), u16_to_utf8(u"ダウンロードしたファイルが壊れています（MD5チェックサムが一致しません）。もう一度ダウンロードしてください。"));
     load_language(u"en");
   }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <memory>
 
 #include "app/uninstall_page_win.h"
@@ -18,6 +19,7 @@
 #include "tests/support/windows_system.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
+#include "widgets/message_window.h"
 #include "widgets/ui_fonts.h"
 
 namespace {
@@ -323,6 +325,46 @@ TEST_F(UninstallPageWin, AnUninstallWhoseThreadDoesNotStartSaysSo) {
   EXPECT_FALSE(page_.uninstall_running());
   EXPECT_TRUE(IsWindowEnabled(rows()[0]->remove_button()));
   EXPECT_TRUE(installer_lines().empty());
+}
+
+// The job's message, shown for real from a thread of its own over the main window.
+std::atomic<DWORD> message_thread{0};
+HWND message_owner = nullptr;
+std::thread* message_runner = nullptr;
+void CALLBACK open_message_then_close_details(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND details = gui::find_window(L"#32770", L"Show Details");
+  if (!details || !IsWindowVisible(details)) return;
+  KillTimer(nullptr, id);
+  *message_runner = std::thread([] {
+    message_thread = GetCurrentThreadId();
+    show_message_window(message_owner, 0, u"uninstall finished");
+    message_thread = 0;
+  });
+  gui::pump_until(
+      [] {
+        HWND m = message_thread ? gui::find_thread_window(message_thread, L"#32770") : nullptr;
+        return m && IsWindowVisible(m);
+      },
+      5000);
+  PostMessageW(details, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(UninstallPageWin, ClosingShowDetailsLeavesTheWindowDisabledUnderTheJobsMessage) {
+  std::thread runner;
+  message_runner = &runner;
+  message_owner = host_->handle();
+  message_thread = 0;
+  SetTimer(nullptr, 0, 30, open_message_then_close_details);
+  SendMessageW(rows()[0]->handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));  // Show Details, modal
+  ASSERT_TRUE(runner.joinable());
+  HWND message = gui::find_thread_window(message_thread, L"#32770");
+  EXPECT_TRUE(message && IsWindowVisible(message));
+  EXPECT_FALSE(IsWindowEnabled(host_->handle()));  // the message is still open over it
+  if (message) PostMessageW(message, WM_COMMAND, IDOK, 0);
+  // Its end enables the window from its own thread: answered here while it ends.
+  gui::pump_until([] { return message_thread == 0; }, 5000);
+  runner.join();
+  EXPECT_TRUE(IsWindowEnabled(host_->handle()));
 }
 
 }  // namespace
