@@ -10,13 +10,6 @@
 #include "beamcam/trellum_forms.h"
 #include "framework/message_loop.h"
 
-namespace {
-
-// The program's own box for an error nothing else caught.
-void show_exception(const char* text) { MessageBoxA(nullptr, text, "Trellum", MB_OK | MB_ICONERROR); }
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   init_common_controls(ICC_BAR_CLASSES | ICC_STANDARD_CLASSES);
   app_module().init(instance);
@@ -34,10 +27,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     app_module().add_message_loop(&loop);
     result = loop.run();
     app_module().remove_message_loop();
-  } catch (const std::exception& e) {
-    show_exception(e.what());
   } catch (...) {
-    show_exception("");
+    // The forms could not be made: the same box as for a handler's error.
+    forms::report_exception();
   }
   app_module().term();
   return result;

@@ -15,6 +15,34 @@ const wchar_t control_property[] = L"beamcam.forms.control";
 
 }  // namespace
 
+namespace {
+
+std::function<void(const std::string&)>& exception_box() {
+  static std::function<void(const std::string&)> box;
+  return box;
+}
+
+}  // namespace
+
+void set_exception_box(std::function<void(const std::string&)> box) { exception_box() = std::move(box); }
+
+void report_exception() noexcept {
+  std::string text;
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    text = e.what();
+  } catch (...) {
+  }
+  try {
+    if (exception_box())
+      exception_box()(text);
+    else
+      MessageBoxA(nullptr, text.c_str(), "Trellum", MB_OK | MB_ICONERROR);
+  } catch (...) {
+  }
+}
+
 COLORREF resolve_colour(COLORREF c) { return (c & 0x80000000) ? GetSysColor(int(c & 0xFF)) : c; }
 
 HFONT ui_font() {
@@ -156,9 +184,11 @@ bool static_text_c::on_colour(HDC dc, HBRUSH& brush) {
 
 struct mask_edit_c::keys_c : window_object_c {
   explicit keys_c(mask_edit_c& e) : edit(e) {}
-  bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT&) override {
-    if (message == WM_KEYDOWN && edit.OnKeyDown) edit.OnKeyDown(UINT(wparam));
-    return false;
+  bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT& result) override {
+    return guarded(result, [&] {
+      if (message == WM_KEYDOWN && edit.OnKeyDown) edit.OnKeyDown(UINT(wparam));
+      return false;
+    });
   }
   mask_edit_c& edit;
 };

@@ -290,6 +290,10 @@ bool form_c::dump(const std::wstring& path) const {
 }
 
 bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  return guarded(result, [&] { return handle_message(message, wparam, lparam, result); });
+}
+
+bool form_c::handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   if (OnMessage) OnMessage(message, wparam, lparam);
   if (route_to_controls(message, wparam, lparam, result)) return true;
   if (message == dump_message() && message) {
@@ -357,6 +361,7 @@ bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lp
       return true;
     }
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:

@@ -391,6 +391,7 @@ class form_c : public window_impl<form_c>, public surface_c {
   static const wchar_t* window_class_name() { return L"beamcam.form"; }
 
  private:
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   menu_item_c* item_of_id(UINT id);
   menu_item_c* item_of_popup(HMENU popup);
 
@@ -404,6 +405,24 @@ class form_c : public window_impl<form_c>, public surface_c {
   std::vector<timer_c*> timers_;
   UINT_PTR last_timer_id_ = 0;
 };
+
+// An exception that escapes an event handler is shown in this box (its text; empty for one
+// that is not a std::exception) and the program goes on. Null restores the program's box.
+void set_exception_box(std::function<void(const std::string&)> box);
+// Shows the exception being handled (call inside a catch).
+void report_exception() noexcept;
+// Runs a window's message handling; an exception from it is shown and counts as handled, so
+// that it never unwinds into the system's code that called the window.
+template <class F>
+bool guarded(LRESULT& result, F&& handle) noexcept {
+  try {
+    return handle();
+  } catch (...) {
+    report_exception();
+    result = 0;
+    return true;
+  }
+}
 
 // Passes WM_COMMAND and WM_CTLCOLOR* of child controls to their objects; true when handled.
 bool route_to_controls(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);

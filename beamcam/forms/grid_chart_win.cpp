@@ -134,6 +134,10 @@ struct point_chart_c::window_c : window_impl<point_chart_c::window_c> {
   static void adjust_window_class(WNDCLASSEXW& wc) { wc.hbrBackground = nullptr; }
 
   bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    return guarded(result, [&] { return handle_message(message, wparam, lparam, result); });
+  }
+
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
     if (route_to_controls(message, wparam, lparam, result)) return true;
     if (paint_message(hwnd_, message, wparam, result, [this](HDC dc) { chart.paint(dc); })) return true;
     switch (message) {

@@ -171,7 +171,7 @@ TEST_F(MainForm, NoCameraEndsOneTickAfterTheBox) {
   EXPECT_NE(form->StaticText1->text(), L"CCD Camera found, initializing . . .");
 }
 
-TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsStayInRange) {
+TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsTestTheBoundFirst) {
   make();
   form->start_exit_timer->set_enabled(false);
   HWND gain = form->MaskEdit1->handle();
@@ -185,6 +185,11 @@ TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsStayInRange) {
   for (int i = 0; i < 91; ++i) SendMessageW(gain, WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(form->Frames.PixelGain, 10.0);
   EXPECT_EQ(form->MaskEdit1->text(), L"10");
+  // The bound is tested before the step: 9.95 and one Up give 10.05.
+  SetWindowTextW(gain, L"9.95");
+  SendMessageW(gain, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(form->MaskEdit1->text(), L"10.05");
+  EXPECT_NEAR(form->Frames.PixelGain, 10.05, 1e-9);
   HWND frames = form->MaskEdit2->handle();
   SetWindowTextW(frames, L"0");
   EXPECT_EQ(form->MaskEdit2->text(), L"10");
@@ -335,6 +340,29 @@ TEST_F(MainForm, FourHundredEightyLineVideoAveragesFiveAndMeasuresTheStretchedFr
   deliver(beam_buffer(480, 133, 300, 250, 40, 25), 5);
   ASSERT_TRUE(gui::pump_until([&] { return !clipboard.lines.empty(); }, 3000));
   EXPECT_EQ(clipboard.lines.back(), "0 401 300 299 300 300 80 60");
+}
+
+TEST_F(MainForm, ASecondPressDragsTheCrossAndALostCaptureEndsTheDrag) {
+  make();
+  form->start_exit_timer->set_enabled(false);
+  HWND panel = form->Dis_Panel->handle();
+  // A click, then a press within the double-click time: the system sends the second press
+  // as a double-click message, and it drags as a press does.
+  SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(359, 288));
+  SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(359, 288));
+  form->CrossMoved = 0;
+  SendMessageW(panel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(359, 288));
+  EXPECT_EQ(form->CrossDragging, 1);
+  EXPECT_EQ(GetCapture(), panel);
+  SendMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(309, 238));
+  EXPECT_EQ(form->cross_mark->bounds().left, 108);
+  EXPECT_EQ(form->cross_mark->bounds().top, 37);
+  // The capture taken away mid-drag (a box, another window) ends the drag as a release does.
+  ReleaseCapture();
+  EXPECT_EQ(form->CrossDragging, 0);
+  EXPECT_EQ(form->CrossMoved, 1);
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+  EXPECT_EQ(form->cross_mark->bounds().left, 108);
 }
 
 TEST_F(MainForm, ClosingWhileFramesArriveStopsAndEndsTheLoop) {
