@@ -102,8 +102,9 @@ TForm1::~TForm1() {
   Timer1->set_enabled(false);
   beam_pos_timer->set_enabled(false);
   close_log();
-  // The graph still delivers until it is released; nothing is copied once the buffer is let go.
+  // The graph still delivers until it is stopped; nothing is copied once the buffer is let go.
   GrabBuffer.release();
+  StopCaptureGraph(*this);
   ReleaseCaptureGraph(*this);
   if (com_started_) CoUninitialize();
 }
@@ -292,6 +293,8 @@ void TForm1::FormClose() {
   beam_pos_timer->set_enabled(false);
   Log.LoggingOn = false;
   close_log();
+  // The live video window lies in Panel1, which goes with this form.
+  StopCaptureGraph(*this);
   Sleep(100);
   // Under the buffer's lock: a copy that passed its test before AcqState went to 0 has ended,
   // and no later one starts.
