@@ -37,6 +37,9 @@ class TForm5 : public forms::form_c {
   std::unique_ptr<forms::point_chart_c> Chart2;  // Series3 is Chart2->Series
 };
 
+// The program: its forms and message loop; the exit code.
+int RunTrellum(HINSTANCE instance);
+
 // What the forms take from outside; tests pass their own.
 struct main_form_seams {
   std::function<HRESULT(capture_form_i&)> build_graph;  // BuildCaptureGraph when empty

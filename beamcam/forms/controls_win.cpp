@@ -43,6 +43,22 @@ void report_exception() noexcept {
   }
 }
 
+bool dialog_key(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t name[32] = L"";
+  if (!root || !GetClassNameW(root, name, 32) || lstrcmpW(name, form_c::window_class_name()) != 0) return false;
+  // Enter presses the focused button; the system's dialog code would press only a default one.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(root, focus) && dynamic_cast<push_button_c*>(windowed_c::of(focus))) {
+      SendMessageW(focus, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  return IsDialogMessageW(root, &message) != FALSE;
+}
+
 COLORREF resolve_colour(COLORREF c) { return (c & 0x80000000) ? GetSysColor(int(c & 0xFF)) : c; }
 
 HFONT ui_font() {

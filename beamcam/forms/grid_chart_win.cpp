@@ -165,7 +165,7 @@ point_chart_c::point_chart_c(form_c& form, HWND parent, std::string name, const 
                              chart_axis left)
     : windowed_c(form, std::move(name)), window_(std::make_unique<window_c>(*this)), bottom_(bottom), left_(left) {
   adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"",
-                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS));
+                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT));
 }
 
 point_chart_c::~point_chart_c() = default;

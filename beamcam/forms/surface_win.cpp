@@ -271,7 +271,9 @@ panel_c::panel_c(form_c& form, HWND parent, std::string name, const rect& r, COL
                  DWORD extra_style)
     : windowed_c(form, std::move(name)), colour(c), border(b), window_(std::make_unique<window_c>(*this)) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | extra_style | (b == bevel::single ? WS_BORDER : 0);
-  adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"", style));
+  // The keyboard's Tab reaches the controls inside.
+  adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"", style,
+                        WS_EX_CONTROLPARENT));
 }
 
 panel_c::~panel_c() = default;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "beamcam/bmp24.h"
+#include "tests/beamcam/probe/forms_probe.h"
 #include "tests/support/gui_driver.h"
 #include "tools/beam-probe/probe.h"
 
@@ -116,12 +117,13 @@ TEST_F(MainForm, ControlsMenusAndPlacesAsMade) {
   EXPECT_FALSE(form->Timer1->enabled());
   EXPECT_TRUE(form->start_exit_timer->enabled());
 
-  // The same through the registered message, as a test in another process asks for it.
+  // The same through the test build's registered message, as a test in another process asks.
+  forms_probe::install();
   wchar_t path[MAX_PATH];
   GetTempPathW(MAX_PATH, path);
   std::wstring file = std::wstring(path) + L"trellum-dump-test.txt";
   ATOM atom = GlobalAddAtomW(file.c_str());
-  EXPECT_EQ(SendMessageW(form->handle(), forms::form_c::dump_message(), atom, 0), 1);
+  EXPECT_EQ(SendMessageW(form->handle(), forms_probe::dump_message(), atom, 0), 1);
   GlobalDeleteAtom(atom);
   std::string narrow_file;
   for (wchar_t c : file) narrow_file += char(c);
@@ -130,6 +132,7 @@ TEST_F(MainForm, ControlsMenusAndPlacesAsMade) {
   EXPECT_EQ(written, form->dump_text());
   f.close();
   DeleteFileW(file.c_str());
+  forms::form_c::set_message_hook(nullptr);
 }
 
 TEST_F(MainForm, StartsBlinksToReadyAndExitEndsOneTickLater) {

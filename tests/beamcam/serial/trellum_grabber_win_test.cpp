@@ -1,4 +1,4 @@
-// Trellum.exe with the stand-in grabber registered in the prefix, as the run script does: the
+// Trellum (its test build) with the stand-in grabber registered in the prefix, as the run script does: the
 // graph is built with the grabber's settings, "READY" comes, "&Exit" ends the program, and
 // closing it while frames arrive never hangs.
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "beamcam/forms/forms.h"
+#include "tests/beamcam/probe/forms_probe.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -25,12 +26,8 @@ std::wstring beside_tests(const wchar_t* name) {
   return p + name;
 }
 
-std::wstring program_path() {
-  std::wstring p = beside_tests(L"");
-  p.resize(p.size() - 1);
-  p.resize(p.find_last_of(L'\\'));
-  return p + L"\\beamcam\\Trellum.exe";
-}
+// The test build of the program, which answers the probe's messages.
+std::wstring program_path() { return beside_tests(L"TrellumProbe.exe"); }
 
 void set_value(HKEY k, const wchar_t* name, const wchar_t* value) {
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD((wcslen(value) + 1) * 2));
@@ -51,7 +48,7 @@ class TrellumWithGrabber : public ::testing::Test {
       EmptyClipboard();
       CloseClipboard();
     }
-    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe";
+    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no TrellumProbe.exe";
     module_ = LoadLibraryW(beside_tests(L"grabber.dll").c_str());
     ASSERT_TRUE(module_);
     auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_, "DllRegisterServer")));
@@ -102,7 +99,7 @@ class TrellumWithGrabber : public ::testing::Test {
     std::wstring file = (dir_ / "dump.txt").wstring();
     ATOM atom = GlobalAddAtomW(file.c_str());
     DWORD_PTR ok = 0;
-    SendMessageTimeoutW(main_, forms::form_c::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
+    SendMessageTimeoutW(main_, forms_probe::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
     GlobalDeleteAtom(atom);
     return ok ? read_file_bytes(dir_ / "dump.txt") : std::string();
   }
