@@ -167,6 +167,25 @@ std::string gain_key(unsigned key, double& gain) {
   return gain_text(gain);
 }
 
+std::string to_user_decimal(const std::string& text, char separator) {
+  std::string out = text;
+  for (char& c : out)
+    if (c == '.') c = separator;
+  return out;
+}
+
+std::string from_user_decimal(const std::string& text, char separator) {
+  if (separator == '.') return text;
+  std::string out = text;
+  for (char& c : out) {
+    if (c == '.')
+      c = '?';
+    else if (c == separator)
+      c = '.';
+  }
+  return out;
+}
+
 std::string frames_key(unsigned key, uint8_t& frames) {
   if (key == KeyDown && frames > FramesMin) frames -= 1;
   if (key == KeyUp && frames < FramesMax) frames += 1;

@@ -210,9 +210,12 @@ TForm3::TForm3(calibration& stored, std::function<void(const std::wstring&)> err
   Edit3->OnChange = [this] { Edit3Change(); };
 }
 
+// A pitch as the edits show it, in micrometres with the user's decimal separator.
+std::wstring TForm3::shown_pitch(int32_t calib) { return widen(to_user_decimal(pitch_text(calib), decimal_separator())); }
+
 void TForm3::FormCreate() {
-  Edit2->set_text(widen(pitch_text(stored_.x)));
-  Edit3->set_text(widen(pitch_text(stored_.y)));
+  Edit2->set_text(shown_pitch(stored_.x));
+  Edit3->set_text(shown_pitch(stored_.y));
   PendingCalibX = stored_.x;
   PendingCalibY = stored_.y;
 }
@@ -229,11 +232,11 @@ void TForm3::Button3Click() {
 }
 
 void TForm3::edit_changed(mask_edit_c& edit, int32_t& pending) {
-  if (std::optional<int32_t> v = pitch_from_text(narrow(edit.text()))) {
+  if (std::optional<int32_t> v = pitch_from_text(from_user_decimal(narrow(edit.text()), decimal_separator()))) {
     pending = *v;
     if (!edit.read_only()) edit.set_colour(clYellow);
   } else {
-    edit.set_text(widen(pitch_text(pending)));
+    edit.set_text(shown_pitch(pending));
   }
 }
 
@@ -244,8 +247,8 @@ void TForm3::Edit3Change() { edit_changed(*Edit3, PendingCalibY); }
 void TForm3::Button2Click() {
   PendingCalibX = stored_.x;
   PendingCalibY = stored_.y;
-  Edit2->set_text(widen(pitch_text(stored_.x)));
-  Edit3->set_text(widen(pitch_text(stored_.y)));
+  Edit2->set_text(shown_pitch(stored_.x));
+  Edit3->set_text(shown_pitch(stored_.y));
   for (mask_edit_c* e : {Edit2.get(), Edit3.get()})
     if (!e->read_only()) e->set_colour(clWindow);
 }

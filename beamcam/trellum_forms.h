@@ -85,6 +85,7 @@ class TForm3 : public forms::form_c {
  private:
   void edit_changed(forms::mask_edit_c& edit, int32_t& pending);
   void set_writable(forms::mask_edit_c& edit, bool on);
+  static std::wstring shown_pitch(int32_t calib);
   calibration& stored_;
   std::function<void(const std::wstring&)> error_box_;
 };

@@ -411,11 +411,14 @@ void TForm1::Chart2Click() {
 }
 
 void TForm1::MaskEdit1Change() {
-  edit_outcome o = gain_changed(narrow(MaskEdit1->text()), Frames.PixelGain);
-  if (!o.accepted) MaskEdit1->set_text(widen(o.text));
+  const char separator = decimal_separator();
+  edit_outcome o = gain_changed(from_user_decimal(narrow(MaskEdit1->text()), separator), Frames.PixelGain);
+  if (!o.accepted) MaskEdit1->set_text(widen(to_user_decimal(o.text, separator)));
 }
 
-void TForm1::MaskEdit1KeyDown(UINT key) { MaskEdit1->set_text(widen(gain_key(key, Frames.PixelGain))); }
+void TForm1::MaskEdit1KeyDown(UINT key) {
+  MaskEdit1->set_text(widen(to_user_decimal(gain_key(key, Frames.PixelGain), decimal_separator())));
+}
 
 void TForm1::MaskEdit2Change() {
   edit_outcome o = frames_changed(narrow(MaskEdit2->text()), Frames.FramesToAverage);

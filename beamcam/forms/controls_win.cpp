@@ -59,6 +59,15 @@ bool dialog_key(MSG& message) {
   return IsDialogMessageW(root, &message) != FALSE;
 }
 
+char decimal_separator() {
+  // Read each time: the user may change it while the program runs.
+  wchar_t s[8] = L"";
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, s, 8) == 2 && s[0] > L' ' && s[0] < 128 &&
+      !(s[0] >= L'0' && s[0] <= L'9'))
+    return char(s[0]);
+  return '.';
+}
+
 COLORREF resolve_colour(COLORREF c) { return (c & 0x80000000) ? GetSysColor(int(c & 0xFF)) : c; }
 
 HFONT ui_font() {

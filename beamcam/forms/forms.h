@@ -29,6 +29,10 @@ constexpr COLORREF clSilver = 0xC0C0C0, clBlack = 0x000000, clMaroon = 0x000080,
 constexpr COLORREF clScrollBar = 0x80000000 | COLOR_SCROLLBAR, clWindow = 0x80000000 | COLOR_WINDOW;
 COLORREF resolve_colour(COLORREF c);
 
+// The user's decimal separator, as the edits show real numbers; '.' when it is not one
+// character of the ASCII range.
+char decimal_separator();
+
 // The shared fonts of the layer: the dialog font, and named faces by pixel height.
 HFONT ui_font();
 HFONT font(const wchar_t* face, int pixel_height, bool bold);

@@ -178,6 +178,21 @@ TEST(EditRules, GainArrowsTestTheBoundBeforeTheyStep) {
   }
 }
 
+TEST(EditRules, EditsUseTheUsersDecimalSeparator) {
+  struct row {
+    const char* shown;
+    char separator;
+    const char* read;
+  } rows[] = {{"2,5", ',', "2.5"}, {"2.5", ',', "2?5"}, {"2.5", '.', "2.5"}, {"10", ',', "10"}};
+  for (const row& r : rows) EXPECT_EQ(from_user_decimal(r.shown, r.separator), r.read) << r.shown;
+  EXPECT_EQ(to_user_decimal("10.05", ','), "10,05");
+  EXPECT_EQ(to_user_decimal("6.5", '.'), "6.5");
+  double gain = 1.0;
+  EXPECT_TRUE(gain_changed(from_user_decimal("2,5", ','), gain).accepted);
+  EXPECT_EQ(gain, 2.5);
+  EXPECT_FALSE(gain_changed(from_user_decimal("3.5", ','), gain).accepted);  // not a number there
+}
+
 TEST(EditRules, FramesTextAndArrows) {
   struct row {
     const char* text;
