@@ -191,6 +191,55 @@ void TrellumWithGrabber::start_and_exit(const char* frames, const char* brightne
   std::printf("exit took %lu ms after the command (300 ms of it choosing)\n", GetTickCount() - exit_at);
 }
 
+std::string clipboard_line() {
+  std::string line;
+  if (!OpenClipboard(nullptr)) return line;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    if (const char* text = static_cast<const char*>(GlobalLock(h))) line = text;
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return line;
+}
+
+// An exception from a handler (the test build's trigger, posted so that it comes through the
+// message loop) is shown in the program's box; the program goes on measuring.
+TEST_F(TrellumWithGrabber, AnExceptionFromAHandlerIsShownAndMeasuringGoesOn) {
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(wait_dump("\tREADY\n", 60000)) << dump();
+  choose(L"s");
+  Sleep(700);
+  choose(L"vc");
+  ATOM atom = GlobalAddAtomW(L"handler failed");
+  PostMessageW(main_, forms_probe::throw_message(), atom, 0);
+  HWND box = nullptr;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 10000 && !box; Sleep(50)) box = FindWindowW(L"#32770", L"Trellum");
+  ASSERT_TRUE(box);
+  bool has_text = false;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t text[64] = L"";
+    SendMessageTimeoutW(c, WM_GETTEXT, 64, LPARAM(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    if (wcscmp(text, L"handler failed") == 0) has_text = true;
+  }
+  EXPECT_TRUE(has_text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 5000 && IsWindow(box); Sleep(20)) {
+  }
+  // Still there, and measuring: a fresh result reaches the clipboard.
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  EXPECT_EQ(code, STILL_ACTIVE);
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  std::string line;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 20000 && line.empty(); Sleep(200)) line = clipboard_line();
+  EXPECT_EQ(line, "0 598 300 249 300 250 80 50");
+  choose(L"fe");
+  EXPECT_EQ(finish(20000), 1);
+}
+
 // Closing the main form while frames arrive stops acquisition, frees the buffer and ends with
 // exit code 0, every time.
 TEST_F(TrellumWithGrabber, ClosingWhileFramesArriveEndsEveryTime) {
