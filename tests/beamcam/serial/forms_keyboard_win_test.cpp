@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,10 @@ TEST(FormsKeyboard, TabMovesThroughTheCalibrationFormAndAccessKeysPressTheirButt
     EXPECT_FALSE(f3.Edit2->read_only());
     SetWindowTextW(f3.Edit2->handle(), L"7.25");
     EXPECT_EQ(f3.PendingCalibX, 72500);
+    if (const char* shots = std::getenv("TRELLUM_SHOTS")) {
+      key(VK_TAB);  // the focus on the unlocked Y edit, its text selected
+      gui::save_screen_bmp(f3.handle(), (std::filesystem::path(shots) / "calibration-keyboard.bmp").wstring());
+    }
     // Alt+I: "&Input" stores it.
     alt_key(L'i');
     EXPECT_EQ(stored.x, 72500);
