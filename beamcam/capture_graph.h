@@ -138,6 +138,10 @@ void FindCaptureDevice(capture_form_i* form, IBaseFilter** filter);
 // box's result. `form` is not used.
 int ShowCameraMessage(capture_form_i* form, const char* format, ...);
 
+// Stops the graph and gives up the live video window (hidden, no owner), so that the window
+// that holds it can go; the references stay with the form.
+void StopCaptureGraph(capture_form_i& form);
+
 // Releases the form's references: SampleGrabber first, then FilterGraph (form destruction).
 void ReleaseCaptureGraph(capture_form_i& form);
 

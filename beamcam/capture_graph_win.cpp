@@ -114,6 +114,21 @@ void FindCaptureDevice(capture_form_i*, IBaseFilter** filter) {
   devices->Release();
 }
 
+void StopCaptureGraph(capture_form_i& form) {
+  if (!form.FilterGraph) return;
+  IMediaControl* control = nullptr;
+  if (SUCCEEDED(form.FilterGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)))) {
+    control->Stop();
+    control->Release();
+  }
+  IVideoWindow* video = nullptr;
+  if (SUCCEEDED(form.FilterGraph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&video)))) {
+    video->put_Visible(OAFALSE);
+    video->put_Owner(OAHWND(0));
+    video->Release();
+  }
+}
+
 void ReleaseCaptureGraph(capture_form_i& form) {
   release(form.SampleGrabber);
   release(form.FilterGraph);

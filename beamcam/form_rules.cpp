@@ -119,9 +119,6 @@ std::string trimmed(const std::string& text) {
   return text.substr(b, e - b);
 }
 
-// Removes the drift of repeated tenths so that ten steps from 9.0 give exactly 10.
-double without_drift(double v) { return std::round(v * 1e9) / 1e9; }
-
 }  // namespace
 
 double read_real(const std::string& text) {
@@ -163,10 +160,30 @@ edit_outcome frames_changed(const std::string& text, uint8_t& frames) {
 }
 
 std::string gain_key(unsigned key, double& gain) {
-  // A step never leaves the range: a gain past it would be refused by the field itself.
-  if (key == KeyDown && gain > GainMin) gain = std::max(GainMin, without_drift(gain - 0.1));
-  if (key == KeyUp && gain < GainMax) gain = std::min(GainMax, without_drift(gain + 0.1));
+  // The bound is tested before the step, so the gain may end one step beyond its range; the
+  // field then keeps showing it (a text it refuses is put back to the same gain).
+  if (key == KeyDown && gain > GainMin) gain -= 0.1;
+  if (key == KeyUp && gain < GainMax) gain += 0.1;
   return gain_text(gain);
+}
+
+std::string to_user_decimal(const std::string& text, char separator) {
+  std::string out = text;
+  for (char& c : out)
+    if (c == '.') c = separator;
+  return out;
+}
+
+std::string from_user_decimal(const std::string& text, char separator) {
+  if (separator == '.') return text;
+  std::string out = text;
+  for (char& c : out) {
+    if (c == '.')
+      c = '?';
+    else if (c == separator)
+      c = '.';
+  }
+  return out;
 }
 
 std::string frames_key(unsigned key, uint8_t& frames) {

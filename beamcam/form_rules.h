@@ -83,4 +83,8 @@ edit_outcome frames_changed(const std::string& text, uint8_t& frames);
 // Arrow keys step the value inside its range; every key then shows the value (returned).
 constexpr unsigned KeyUp = 0x26, KeyDown = 0x28;  // VK_UP, VK_DOWN
 std::string gain_key(unsigned key, double& gain);
+// The edits show and take real numbers with the user's decimal separator; the rules and the
+// files use '.'. A '.' typed where another separator is the user's does not read as a number.
+std::string to_user_decimal(const std::string& text, char separator);
+std::string from_user_decimal(const std::string& text, char separator);
 std::string frames_key(unsigned key, uint8_t& frames);

@@ -1,44 +1,6 @@
-// Trellum: the beam camera program. The main form, then the about box, the calibration form
-// and the beam-position window, then the message loop; the program ends when the main form closes (exit code 0) or
-// through the start-up and exit timer (exit code 1).
+// Trellum: the beam camera program.
 #include <windows.h>
-#include <commctrl.h>
-
-#include <exception>
-#include <memory>
 
 #include "beamcam/trellum_forms.h"
-#include "framework/message_loop.h"
 
-namespace {
-
-// The program's own box for an error nothing else caught.
-void show_exception(const char* text) { MessageBoxA(nullptr, text, "Trellum", MB_OK | MB_ICONERROR); }
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-  init_common_controls(ICC_BAR_CLASSES | ICC_STANDARD_CLASSES);
-  app_module().init(instance);
-  int result = 0;
-  try {
-    auto Form1 = std::make_unique<TForm1>();
-    auto Form2 = std::make_unique<TForm2>();
-    auto Form3 = std::make_unique<TForm3>(Form1->Calib);
-    auto Form5 = std::make_unique<TForm5>();
-    Form1->Form2 = Form2.get();
-    Form1->Form3 = Form3.get();
-    Form1->Form5 = Form5.get();
-    Form1->BeamPositionForm = Form5.get();
-    message_loop_c loop;
-    app_module().add_message_loop(&loop);
-    result = loop.run();
-    app_module().remove_message_loop();
-  } catch (const std::exception& e) {
-    show_exception(e.what());
-  } catch (...) {
-    show_exception("");
-  }
-  app_module().term();
-  return result;
-}
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) { return RunTrellum(instance); }

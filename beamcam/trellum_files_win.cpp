@@ -97,22 +97,44 @@ std::wstring system_error_text(DWORD code) {
   return s;
 }
 
-bool write_file_replacing(const std::wstring& path, const std::string& bytes, std::wstring& error) {
-  const std::wstring part = path + L".part";
-  HANDLE f = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) {
+bool write_file_replacing(const std::wstring& name, const std::string& bytes, std::wstring& error) {
+  // The full path: the folder is known for a relative name, and the replace sees one form.
+  wchar_t full[MAX_PATH + 1] = L"";
+  DWORD n = GetFullPathNameW(name.c_str(), MAX_PATH + 1, full, nullptr);
+  const std::wstring path = n && n <= MAX_PATH ? std::wstring(full, n) : name;
+  // The temporary file is made unique in the target's folder by the system, which never
+  // opens a file that is already there: no file of the user's is written or removed.
+  size_t slash = path.find_last_of(L"\\/");
+  std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
+  wchar_t temp[MAX_PATH + 1] = L"";
+  if (!GetTempFileNameW(folder.c_str(), L"trl", 0, temp)) {
     error = system_error_text(GetLastError());
     return false;
   }
+  HANDLE f = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD code = f == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  bool ok = f != INVALID_HANDLE_VALUE;
   DWORD written = 0;
-  bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-  DWORD code = ok ? 0 : GetLastError();
-  if (ok && !FlushFileBuffers(f)) ok = false, code = GetLastError();
-  if (!CloseHandle(f) && ok) ok = false, code = GetLastError();
-  if (ok && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (ok && !(WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size()))
     ok = false, code = GetLastError();
+  if (ok && !FlushFileBuffers(f)) ok = false, code = GetLastError();
+  if (f != INVALID_HANDLE_VALUE && !CloseHandle(f) && ok) ok = false, code = GetLastError();
+  if (ok) {
+    // An existing target keeps its attributes and security: it is replaced in place. A
+    // read-only one is refused as the system refuses it.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (!MoveFileExW(temp, path.c_str(), MOVEFILE_WRITE_THROUGH)) ok = false, code = GetLastError();
+    } else if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+      ok = false, code = ERROR_ACCESS_DENIED;
+    } else if (!ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) {
+      ok = false, code = GetLastError();
+    } else {
+      SetFileAttributesW(path.c_str(), attributes);  // not every system's replace keeps them
+    }
+  }
   if (!ok) {
-    DeleteFileW(part.c_str());
+    DeleteFileW(temp);
     error = system_error_text(code ? code : ERROR_WRITE_FAULT);
   }
   return ok;
@@ -200,9 +222,12 @@ TForm3::TForm3(calibration& stored, std::function<void(const std::wstring&)> err
   Edit3->OnChange = [this] { Edit3Change(); };
 }
 
+// A pitch as the edits show it, in micrometres with the user's decimal separator.
+std::wstring TForm3::shown_pitch(int32_t calib) { return widen(to_user_decimal(pitch_text(calib), decimal_separator())); }
+
 void TForm3::FormCreate() {
-  Edit2->set_text(widen(pitch_text(stored_.x)));
-  Edit3->set_text(widen(pitch_text(stored_.y)));
+  Edit2->set_text(shown_pitch(stored_.x));
+  Edit3->set_text(shown_pitch(stored_.y));
   PendingCalibX = stored_.x;
   PendingCalibY = stored_.y;
 }
@@ -219,11 +244,11 @@ void TForm3::Button3Click() {
 }
 
 void TForm3::edit_changed(mask_edit_c& edit, int32_t& pending) {
-  if (std::optional<int32_t> v = pitch_from_text(narrow(edit.text()))) {
+  if (std::optional<int32_t> v = pitch_from_text(from_user_decimal(narrow(edit.text()), decimal_separator()))) {
     pending = *v;
     if (!edit.read_only()) edit.set_colour(clYellow);
   } else {
-    edit.set_text(widen(pitch_text(pending)));
+    edit.set_text(shown_pitch(pending));
   }
 }
 
@@ -234,8 +259,8 @@ void TForm3::Edit3Change() { edit_changed(*Edit3, PendingCalibY); }
 void TForm3::Button2Click() {
   PendingCalibX = stored_.x;
   PendingCalibY = stored_.y;
-  Edit2->set_text(widen(pitch_text(stored_.x)));
-  Edit3->set_text(widen(pitch_text(stored_.y)));
+  Edit2->set_text(shown_pitch(stored_.x));
+  Edit3->set_text(shown_pitch(stored_.y));
   for (mask_edit_c* e : {Edit2.get(), Edit3.get()})
     if (!e->read_only()) e->set_colour(clWindow);
 }

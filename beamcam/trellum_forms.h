@@ -37,6 +37,9 @@ class TForm5 : public forms::form_c {
   std::unique_ptr<forms::point_chart_c> Chart2;  // Series3 is Chart2->Series
 };
 
+// The program: its forms and message loop; the exit code.
+int RunTrellum(HINSTANCE instance);
+
 // What the forms take from outside; tests pass their own.
 struct main_form_seams {
   std::function<HRESULT(capture_form_i&)> build_graph;  // BuildCaptureGraph when empty
@@ -82,6 +85,7 @@ class TForm3 : public forms::form_c {
  private:
   void edit_changed(forms::mask_edit_c& edit, int32_t& pending);
   void set_writable(forms::mask_edit_c& edit, bool on);
+  static std::wstring shown_pitch(int32_t calib);
   calibration& stored_;
   std::function<void(const std::wstring&)> error_box_;
 };

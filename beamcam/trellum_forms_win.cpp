@@ -102,8 +102,9 @@ TForm1::~TForm1() {
   Timer1->set_enabled(false);
   beam_pos_timer->set_enabled(false);
   close_log();
-  // The graph still delivers until it is released; nothing is copied once the buffer is let go.
+  // The graph still delivers until it is stopped; nothing is copied once the buffer is let go.
   GrabBuffer.release();
+  StopCaptureGraph(*this);
   ReleaseCaptureGraph(*this);
   if (com_started_) CoUninitialize();
 }
@@ -294,6 +295,8 @@ void TForm1::FormClose() {
   beam_pos_timer->set_enabled(false);
   Log.LoggingOn = false;
   close_log();
+  // The live video window lies in Panel1, which goes with this form.
+  StopCaptureGraph(*this);
   Sleep(100);
   // Under the buffer's lock: a copy that passed its test before AcqState went to 0 has ended,
   // and no later one starts.
@@ -410,11 +413,14 @@ void TForm1::Chart2Click() {
 }
 
 void TForm1::MaskEdit1Change() {
-  edit_outcome o = gain_changed(narrow(MaskEdit1->text()), Frames.PixelGain);
-  if (!o.accepted) MaskEdit1->set_text(widen(o.text));
+  const char separator = decimal_separator();
+  edit_outcome o = gain_changed(from_user_decimal(narrow(MaskEdit1->text()), separator), Frames.PixelGain);
+  if (!o.accepted) MaskEdit1->set_text(widen(to_user_decimal(o.text, separator)));
 }
 
-void TForm1::MaskEdit1KeyDown(UINT key) { MaskEdit1->set_text(widen(gain_key(key, Frames.PixelGain))); }
+void TForm1::MaskEdit1KeyDown(UINT key) {
+  MaskEdit1->set_text(widen(to_user_decimal(gain_key(key, Frames.PixelGain), decimal_separator())));
+}
 
 void TForm1::MaskEdit2Change() {
   edit_outcome o = frames_changed(narrow(MaskEdit2->text()), Frames.FramesToAverage);

@@ -16,6 +16,59 @@ const wchar_t control_property[] = L"beamcam.forms.control";
 
 }  // namespace
 
+namespace {
+
+std::function<void(const std::string&)>& exception_box() {
+  static std::function<void(const std::string&)> box;
+  return box;
+}
+
+}  // namespace
+
+void set_exception_box(std::function<void(const std::string&)> box) { exception_box() = std::move(box); }
+
+void report_exception() noexcept {
+  std::string text;
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    text = e.what();
+  } catch (...) {
+  }
+  try {
+    if (exception_box())
+      exception_box()(text);
+    else
+      MessageBoxA(nullptr, text.c_str(), "Trellum", MB_OK | MB_ICONERROR);
+  } catch (...) {
+  }
+}
+
+bool dialog_key(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t name[32] = L"";
+  if (!root || !GetClassNameW(root, name, 32) || lstrcmpW(name, form_c::window_class_name()) != 0) return false;
+  // Enter presses the focused button; the system's dialog code would press only a default one.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(root, focus) && dynamic_cast<push_button_c*>(windowed_c::of(focus))) {
+      SendMessageW(focus, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  return IsDialogMessageW(root, &message) != FALSE;
+}
+
+char decimal_separator() {
+  // Read each time: the user may change it while the program runs.
+  wchar_t s[8] = L"";
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, s, 8) == 2 && s[0] > L' ' && s[0] < 128 &&
+      !(s[0] >= L'0' && s[0] <= L'9'))
+    return char(s[0]);
+  return '.';
+}
+
 COLORREF resolve_colour(COLORREF c) { return (c & 0x80000000) ? GetSysColor(int(c & 0xFF)) : c; }
 
 HFONT ui_font() {
@@ -183,9 +236,11 @@ bool static_text_c::on_colour(HDC dc, HBRUSH& brush) {
 
 struct mask_edit_c::keys_c : window_object_c {
   explicit keys_c(mask_edit_c& e) : edit(e) {}
-  bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT&) override {
-    if (message == WM_KEYDOWN && edit.OnKeyDown) edit.OnKeyDown(UINT(wparam));
-    return false;
+  bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT& result) override {
+    return guarded(result, [&] {
+      if (message == WM_KEYDOWN && edit.OnKeyDown) edit.OnKeyDown(UINT(wparam));
+      return false;
+    });
   }
   mask_edit_c& edit;
 };

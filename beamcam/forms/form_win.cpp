@@ -202,6 +202,12 @@ void form_c::hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
+void form_c::focus_control(HWND control) {
+  SetFocus(control);
+  // An edit reached by the keyboard shows its whole text selected, as in a dialog.
+  if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
+}
+
 void form_c::unregister_control(control_c* c) { controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end()); }
 
 void form_c::unregister_timer(timer_c* t) { timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end()); }
@@ -230,15 +236,13 @@ menu_item_c* form_c::item_of_popup(HMENU popup) {
   return nullptr;
 }
 
-UINT form_c::dump_message() {
-  static const UINT message = RegisterWindowMessageW(L"beamcam.forms.dump");
-  return message;
-}
+namespace {
 
-UINT form_c::command_message() {
-  static const UINT message = RegisterWindowMessageW(L"beamcam.forms.command");
-  return message;
-}
+form_c::message_hook g_message_hook = nullptr;
+
+}  // namespace
+
+void form_c::set_message_hook(message_hook hook) { g_message_hook = hook; }
 
 bool form_c::choose_menu_item(const std::wstring& wanted) {
   std::vector<menu_item_c*> todo;
@@ -290,18 +294,13 @@ bool form_c::dump(const std::wstring& path) const {
 }
 
 bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  return guarded(result, [&] { return handle_message(message, wparam, lparam, result); });
+}
+
+bool form_c::handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   if (OnMessage) OnMessage(message, wparam, lparam);
   if (route_to_controls(message, wparam, lparam, result)) return true;
-  if (message == dump_message() && message) {
-    wchar_t path[MAX_PATH + 1] = {};
-    result = GlobalGetAtomNameW(ATOM(wparam), path, MAX_PATH) && dump(path) ? 1 : 0;
-    return true;
-  }
-  if (message == command_message() && message) {
-    wchar_t item[256] = {};
-    result = GlobalGetAtomNameW(ATOM(wparam), item, 255) && choose_menu_item(item) ? 1 : 0;
-    return true;
-  }
+  if (g_message_hook && g_message_hook(*this, message, wparam, lparam, result)) return true;
   switch (message) {
     case WM_COMMAND:
       if (lparam == 0 && HIWORD(wparam) == 0) {
@@ -321,6 +320,28 @@ bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lp
           if (t->enabled() && t->OnTimer) t->OnTimer();
           return true;
         }
+      break;
+    case WM_NEXTDLGCTL: {
+      // Tab and Shift+Tab (from the dialog keys), or a control named in wParam.
+      HWND next = lparam ? reinterpret_cast<HWND>(wparam) : GetNextDlgTabItem(hwnd_, GetFocus(), wparam != 0);
+      if (next) focus_control(next);
+      return true;
+    }
+    case WM_ACTIVATE:
+      // The focus goes back where it was when the form was left, or to its first tab stop.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) last_focus_ = focus;
+      } else if (!HIWORD(wparam)) {
+        HWND to = last_focus_ && IsChild(hwnd_, last_focus_) && IsWindowVisible(last_focus_) &&
+                          IsWindowEnabled(last_focus_)
+                      ? last_focus_
+                      : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        if (to) {
+          SetFocus(to);
+          return true;
+        }
+      }
       break;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
@@ -357,6 +378,7 @@ bool form_c::process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lp
       return true;
     }
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:

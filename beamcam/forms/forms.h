@@ -1,8 +1,8 @@
 // Windows only: Trellum's form layer over Win32. Forms with menus and timers; panels that are
 // child windows and paint the windowless images on them; static text, mask edits, radio
 // buttons, a combo box, buttons and a status bar over the system's controls. Every control has
-// a name, and a form writes the state of its named controls to a file when it receives the
-// registered dump message (for tests that drive the program from outside).
+// a name, and a form can describe the state of its named controls in text when the
+// test build's probe (tests that drive the program from outside) asks for it.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +28,10 @@ constexpr COLORREF clSilver = 0xC0C0C0, clBlack = 0x000000, clMaroon = 0x000080,
 // System colours, resolved when painted.
 constexpr COLORREF clScrollBar = 0x80000000 | COLOR_SCROLLBAR, clWindow = 0x80000000 | COLOR_WINDOW;
 COLORREF resolve_colour(COLORREF c);
+
+// The user's decimal separator, as the edits show real numbers; '.' when it is not one
+// character of the ASCII range.
+char decimal_separator();
 
 // The shared fonts of the layer: the dialog font, and named faces by pixel height.
 HFONT ui_font();
@@ -373,11 +377,11 @@ class form_c : public window_impl<form_c>, public surface_c {
   std::function<void(UINT, WPARAM, LPARAM)> OnMessage;
   std::function<void()> OnResize;
 
-  // The registered dump message: wParam a global atom with the file name. Also callable.
-  static UINT dump_message();
-  // The registered command message: wParam a global atom with a menu item's name or caption;
-  // the item is chosen as by the user (menus cannot be read from another process under Wine).
-  static UINT command_message();
+  // A function that sees every message of every form first (null: none); true when it
+  // handled the message. Only test builds set one.
+  using message_hook = bool (*)(form_c& form, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  static void set_message_hook(message_hook hook);
+  // Chooses the item of that name or caption as the user would.
   bool choose_menu_item(const std::wstring& name_or_caption);
   bool dump(const std::wstring& path) const;
   std::string dump_text() const;
@@ -396,6 +400,8 @@ class form_c : public window_impl<form_c>, public surface_c {
   static const wchar_t* window_class_name() { return L"beamcam.form"; }
 
  private:
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  void focus_control(HWND control);
   menu_item_c* item_of_id(UINT id);
   menu_item_c* item_of_popup(HMENU popup);
 
@@ -408,7 +414,32 @@ class form_c : public window_impl<form_c>, public surface_c {
   std::vector<control_c*> controls_;
   std::vector<timer_c*> timers_;
   UINT_PTR last_timer_id_ = 0;
+  HWND last_focus_ = nullptr;
 };
+
+// An exception that escapes an event handler is shown in this box (its text; empty for one
+// that is not a std::exception) and the program goes on. Null restores the program's box.
+void set_exception_box(std::function<void(const std::string&)> box);
+// Shows the exception being handled (call inside a catch).
+void report_exception() noexcept;
+// Runs a window's message handling; an exception from it is shown and counts as handled, so
+// that it never unwinds into the system's code that called the window.
+template <class F>
+bool guarded(LRESULT& result, F&& handle) noexcept {
+  try {
+    return handle();
+  } catch (...) {
+    report_exception();
+    result = 0;
+    return true;
+  }
+}
+
+// The keyboard of the forms, as in a dialog: Tab and Shift+Tab move through the controls that
+// are tab stops, Enter presses the focused button, Alt with a button's access key presses
+// it, arrows move within a group. The message loop offers each message to it first; true
+// when it took the message (it is then translated and dispatched already).
+bool dialog_key(MSG& message);
 
 // Passes WM_COMMAND and WM_CTLCOLOR* of child controls to their objects; true when handled.
 bool route_to_controls(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);

@@ -134,6 +134,10 @@ struct point_chart_c::window_c : window_impl<point_chart_c::window_c> {
   static void adjust_window_class(WNDCLASSEXW& wc) { wc.hbrBackground = nullptr; }
 
   bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    return guarded(result, [&] { return handle_message(message, wparam, lparam, result); });
+  }
+
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
     if (route_to_controls(message, wparam, lparam, result)) return true;
     if (paint_message(hwnd_, message, wparam, result, [this](HDC dc) { chart.paint(dc); })) return true;
     switch (message) {
@@ -161,7 +165,7 @@ point_chart_c::point_chart_c(form_c& form, HWND parent, std::string name, const 
                              chart_axis left)
     : windowed_c(form, std::move(name)), window_(std::make_unique<window_c>(*this)), bottom_(bottom), left_(left) {
   adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"",
-                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS));
+                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT));
 }
 
 point_chart_c::~point_chart_c() = default;

@@ -166,6 +166,19 @@ void surface_c::paint_images(HDC dc, const RECT& client) const {
 }
 
 bool surface_c::route_mouse(UINT message, LPARAM lparam) {
+  if (message == WM_CAPTURECHANGED) {
+    // A capture taken away mid-press (a box, another window) ends the press as a release
+    // would: the image would otherwise follow the bare pointer.
+    image_c* lost = captured_;
+    captured_ = nullptr;
+    if (!lost) return false;
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(surface_window(), &p);
+    rect b = lost->bounds();
+    if (lost->OnMouseUp) lost->OnMouseUp(p.x - b.left, p.y - b.top);
+    return true;
+  }
   const int x = short(LOWORD(lparam)), y = short(HIWORD(lparam));
   auto at = [&](const image_c* i) {
     rect b = i->bounds();
@@ -183,6 +196,7 @@ bool surface_c::route_mouse(UINT message, LPARAM lparam) {
   const int ix = x - b.left, iy = y - b.top;
   switch (message) {
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a press soon after a click is still a press
       captured_ = target;
       SetCapture(surface_window());
       if (target->OnMouseDown) target->OnMouseDown(ix, iy);
@@ -196,9 +210,6 @@ bool surface_c::route_mouse(UINT message, LPARAM lparam) {
         ReleaseCapture();
       }
       if (target->OnMouseUp) target->OnMouseUp(ix, iy);
-      return true;
-    case WM_CAPTURECHANGED:
-      captured_ = nullptr;
       return true;
   }
   return false;
@@ -221,6 +232,10 @@ struct panel_c::window_c : window_impl<panel_c::window_c> {
   }
 
   bool process_window_message(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    return guarded(result, [&] { return handle_message(message, wparam, lparam, result); });
+  }
+
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
     if (route_to_controls(message, wparam, lparam, result)) return true;
     switch (message) {
       case WM_ERASEBKGND:
@@ -240,6 +255,7 @@ struct panel_c::window_c : window_impl<panel_c::window_c> {
         paint(reinterpret_cast<HDC>(wparam));
         return true;
       case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
       case WM_MOUSEMOVE:
       case WM_LBUTTONUP:
       case WM_CAPTURECHANGED:
@@ -255,7 +271,9 @@ panel_c::panel_c(form_c& form, HWND parent, std::string name, const rect& r, COL
                  DWORD extra_style)
     : windowed_c(form, std::move(name)), colour(c), border(b), window_(std::make_unique<window_c>(*this)) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | extra_style | (b == bevel::single ? WS_BORDER : 0);
-  adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"", style));
+  // The keyboard's Tab reaches the controls inside.
+  adopt(window_->create(parent, RECT{r.left, r.top, r.left + r.width, r.top + r.height}, L"", style,
+                        WS_EX_CONTROLPARENT));
 }
 
 panel_c::~panel_c() = default;

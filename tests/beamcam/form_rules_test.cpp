@@ -160,23 +160,37 @@ TEST(EditRules, GainTextIsReadAndRefused) {
   EXPECT_EQ(gain_text(2.25), "2.25");
 }
 
-TEST(EditRules, GainArrowsStayInsideTheRange) {
+TEST(EditRules, GainArrowsTestTheBoundBeforeTheyStep) {
+  // A step is taken whenever the gain is inside the bound, so it can end one step beyond it.
   double gain = 1.0;
   std::string shown;
   for (int i = 0; i < 91; ++i) shown = gain_key(KeyUp, gain);
-  EXPECT_EQ(gain, 10.0);
-  EXPECT_EQ(shown, "10");
-  // The text the field shows is one it accepts: a refused text would be put back for ever.
-  double check = gain;
-  EXPECT_TRUE(gain_changed(shown, check).accepted);
-  for (int i = 0; i < 95; ++i) shown = gain_key(KeyDown, gain);
-  EXPECT_EQ(gain, 1.0);
-  EXPECT_EQ(shown, "1");
-  gain = 9.95;
-  EXPECT_EQ(gain_key(KeyUp, gain), "10");
-  gain = 2.55;
-  EXPECT_EQ(gain_key(KeyUp, gain), "2.65");
-  EXPECT_EQ(gain_key('7', gain), "2.65");  // any other key shows the value
+  EXPECT_EQ(shown, "10.1");
+  struct row {
+    double before;
+    unsigned key;
+    const char* shown;
+  } rows[] = {{9.95, KeyUp, "10.05"}, {10.0, KeyUp, "10"},   {1.05, KeyDown, "0.95"},
+              {1.0, KeyDown, "1"},     {2.55, KeyUp, "2.65"}, {2.65, '7', "2.65"}};
+  for (const row& r : rows) {
+    gain = r.before;
+    EXPECT_EQ(gain_key(r.key, gain), r.shown) << r.before;
+  }
+}
+
+TEST(EditRules, EditsUseTheUsersDecimalSeparator) {
+  struct row {
+    const char* shown;
+    char separator;
+    const char* read;
+  } rows[] = {{"2,5", ',', "2.5"}, {"2.5", ',', "2?5"}, {"2.5", '.', "2.5"}, {"10", ',', "10"}};
+  for (const row& r : rows) EXPECT_EQ(from_user_decimal(r.shown, r.separator), r.read) << r.shown;
+  EXPECT_EQ(to_user_decimal("10.05", ','), "10,05");
+  EXPECT_EQ(to_user_decimal("6.5", '.'), "6.5");
+  double gain = 1.0;
+  EXPECT_TRUE(gain_changed(from_user_decimal("2,5", ','), gain).accepted);
+  EXPECT_EQ(gain, 2.5);
+  EXPECT_FALSE(gain_changed(from_user_decimal("3.5", ','), gain).accepted);  // not a number there
 }
 
 TEST(EditRules, FramesTextAndArrows) {

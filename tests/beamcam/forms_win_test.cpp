@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "tests/support/gui_driver.h"
 
@@ -52,6 +55,35 @@ TEST(Forms, EditChangeFiresAtOnceForADifferentTextOnly) {
   SendMessageW(edit.handle(), WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(key, UINT(VK_UP));
   EXPECT_EQ(form.dump_text().find("control\tEdit\t10,10,80,20\t1\t1\t-1\t6"), size_t(form.dump_text().find('\n') + 1));
+}
+
+TEST(Forms, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
+  std::vector<std::string> shown;
+  set_exception_box([&](const std::string& text) { shown.push_back(text); });
+  {
+    form_c form("Test", L"Forms test");
+    ASSERT_TRUE(form.create(300, 200, form_c::border::dialog));
+    panel_c panel(form, form.handle(), "Panel", {0, 0, 200, 100}, clSilver);
+    // An edit's Change comes back through the edit's own procedure.
+    mask_edit_c edit(form, panel.handle(), "Edit", {10, 10, 80, 20}, L"5");
+    edit.OnChange = [] { throw std::runtime_error("Change failed"); };
+    push_button_c button(form, form.handle(), "Button", {10, 120, 80, 25}, L"Go");
+    button.OnClick = [] { throw 42; };
+    timer_c timer(form, 20);
+    int ticks = 0;
+    timer.OnTimer = [&] {
+      if (++ticks == 1) throw std::runtime_error("Tick failed");
+    };
+    SetWindowTextW(edit.handle(), L"6");
+    SendMessageW(button.handle(), BM_CLICK, 0, 0);
+    timer.set_enabled(true);
+    gui::pump_until([&] { return ticks >= 3; }, 3000);
+    timer.set_enabled(false);
+    EXPECT_GE(ticks, 3);  // the timer ticks on after its failure
+    EXPECT_EQ(shown, (std::vector<std::string>{"Change failed", "", "Tick failed"}));
+    EXPECT_EQ(edit.text(), L"6");
+  }
+  set_exception_box(nullptr);
 }
 
 TEST(Forms, StretchedImageIsClippedByItsPanelAndTransparentColourIsLeft) {

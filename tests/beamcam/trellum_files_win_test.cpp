@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -249,6 +251,30 @@ TEST_F(TrellumFiles, CalibrationFormStoresANewPitchOnlyBehindTheCode) {
   EXPECT_FALSE(f3.visible());
   EXPECT_TRUE(f3.Edit2->read_only() && f3.Edit3->read_only());
   EXPECT_EQ(f3.Edit2->colour(), forms::clScrollBar);
+}
+
+TEST_F(TrellumFiles, SavesGoThroughAFileOfTheirOwnAndLeaveAUsersPartFile) {
+  // The user's own "x.raw.part" and a hidden x.raw beside it.
+  write_all(file("x.raw.part"), "the user's notes");
+  write_all(file("x.raw"), "old frame");
+  SetFileAttributesW(wfile("x.raw").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  std::wstring error;
+  ASSERT_TRUE(write_file_replacing(wfile("x.raw"), "new frame", error)) << error;
+  EXPECT_EQ(read_all(file("x.raw")), "new frame");
+  EXPECT_EQ(read_all(file("x.raw.part")), "the user's notes");
+  // The file is rewritten, not swapped for another one: it keeps what the user gave it.
+  EXPECT_TRUE(GetFileAttributesW(wfile("x.raw").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  // A save that cannot replace its target (read-only) leaves both files and nothing else.
+  SetFileAttributesW(wfile("x.raw").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(write_file_replacing(wfile("x.raw"), "newer frame", error));
+  EXPECT_FALSE(error.empty());
+  SetFileAttributesW(wfile("x.raw").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(read_all(file("x.raw")), "new frame");
+  EXPECT_EQ(read_all(file("x.raw.part")), "the user's notes");
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"x.raw", "x.raw.part"}));
 }
 
 TEST_F(TrellumFiles, RawFramesSaveAndOpenThroughTheDialogs) {

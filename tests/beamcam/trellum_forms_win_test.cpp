@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "beamcam/bmp24.h"
+#include "tests/beamcam/probe/forms_probe.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/text_fit.h"
 #include "tools/beam-probe/probe.h"
@@ -118,12 +119,13 @@ TEST_F(MainForm, ControlsMenusAndPlacesAsMade) {
   EXPECT_FALSE(form->Timer1->enabled());
   EXPECT_TRUE(form->start_exit_timer->enabled());
 
-  // The same through the registered message, as a test in another process asks for it.
+  // The same through the test build's registered message, as a test in another process asks.
+  forms_probe::install();
   wchar_t path[MAX_PATH];
   GetTempPathW(MAX_PATH, path);
   std::wstring file = std::wstring(path) + L"trellum-dump-test.txt";
   ATOM atom = GlobalAddAtomW(file.c_str());
-  EXPECT_EQ(SendMessageW(form->handle(), forms::form_c::dump_message(), atom, 0), 1);
+  EXPECT_EQ(SendMessageW(form->handle(), forms_probe::dump_message(), atom, 0), 1);
   GlobalDeleteAtom(atom);
   std::string narrow_file;
   for (wchar_t c : file) narrow_file += char(c);
@@ -132,6 +134,7 @@ TEST_F(MainForm, ControlsMenusAndPlacesAsMade) {
   EXPECT_EQ(written, form->dump_text());
   f.close();
   DeleteFileW(file.c_str());
+  forms::form_c::set_message_hook(nullptr);
 }
 
 TEST_F(MainForm, StartsBlinksToReadyAndExitEndsOneTickLater) {
@@ -193,7 +196,7 @@ TEST_F(MainForm, NoCameraEndsOneTickAfterTheBox) {
   EXPECT_NE(form->StaticText1->text(), L"CCD Camera found, initializing . . .");
 }
 
-TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsStayInRange) {
+TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsTestTheBoundFirst) {
   make();
   form->start_exit_timer->set_enabled(false);
   HWND gain = form->MaskEdit1->handle();
@@ -207,6 +210,11 @@ TEST_F(MainForm, EditFieldsPutBackWhatTheyRefuseAndArrowsStayInRange) {
   for (int i = 0; i < 91; ++i) SendMessageW(gain, WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(form->Frames.PixelGain, 10.0);
   EXPECT_EQ(form->MaskEdit1->text(), L"10");
+  // The bound is tested before the step: 9.95 and one Up give 10.05.
+  SetWindowTextW(gain, L"9.95");
+  SendMessageW(gain, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(form->MaskEdit1->text(), L"10.05");
+  EXPECT_NEAR(form->Frames.PixelGain, 10.05, 1e-9);
   HWND frames = form->MaskEdit2->handle();
   SetWindowTextW(frames, L"0");
   EXPECT_EQ(form->MaskEdit2->text(), L"10");
@@ -357,6 +365,29 @@ TEST_F(MainForm, FourHundredEightyLineVideoAveragesFiveAndMeasuresTheStretchedFr
   deliver(beam_buffer(480, 133, 300, 250, 40, 25), 5);
   ASSERT_TRUE(gui::pump_until([&] { return !clipboard.lines.empty(); }, 3000));
   EXPECT_EQ(clipboard.lines.back(), "0 401 300 299 300 300 80 60");
+}
+
+TEST_F(MainForm, ASecondPressDragsTheCrossAndALostCaptureEndsTheDrag) {
+  make();
+  form->start_exit_timer->set_enabled(false);
+  HWND panel = form->Dis_Panel->handle();
+  // A click, then a press within the double-click time: the system sends the second press
+  // as a double-click message, and it drags as a press does.
+  SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(359, 288));
+  SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(359, 288));
+  form->CrossMoved = 0;
+  SendMessageW(panel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(359, 288));
+  EXPECT_EQ(form->CrossDragging, 1);
+  EXPECT_EQ(GetCapture(), panel);
+  SendMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(309, 238));
+  EXPECT_EQ(form->cross_mark->bounds().left, 108);
+  EXPECT_EQ(form->cross_mark->bounds().top, 37);
+  // The capture taken away mid-drag (a box, another window) ends the drag as a release does.
+  ReleaseCapture();
+  EXPECT_EQ(form->CrossDragging, 0);
+  EXPECT_EQ(form->CrossMoved, 1);
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+  EXPECT_EQ(form->cross_mark->bounds().left, 108);
 }
 
 TEST_F(MainForm, ClosingWhileFramesArriveStopsAndEndsTheLoop) {

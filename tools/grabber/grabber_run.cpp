@@ -2,8 +2,9 @@
 //   grabber-run register <grabber.dll> <name> <beam> <lines>
 //       registers the stand-in (filter class and YUY2 driver) and lists one device of that
 //       name in the video input category, with the beam "peak cx cy wx wy" and 576 or 480 lines
-//   grabber-run command <window title> <menu item caption or name>
-//       chooses a menu command of a Trellum form ("&Exit"); waits up to 30 s for the window
+//   grabber-run keys <window title> <menu mnemonics>
+//       chooses a menu command of a Trellum form as the keyboard does ("fe": "&File", "&Exit");
+//       waits up to 30 s for the window
 #include <windows.h>
 
 #include <string>
@@ -39,18 +40,19 @@ int register_grabber(const wchar_t* dll, const wchar_t* name, const wchar_t* bea
   return ok ? 0 : 4;
 }
 
-// Menus belong to their process under Wine and cannot be read from here: the program's forms
-// choose the item themselves on a registered message (wParam: an atom with its caption or name).
-int choose_command(const wchar_t* title, const wchar_t* item) {
+// Menus belong to their process under Wine and cannot be read from here, and the program
+// answers no message of its own from outside: the command is chosen through the menu's
+// keyboard interface, Alt and the mnemonics, as a user would.
+int choose_command(const wchar_t* title, const wchar_t* mnemonics) {
+  if (!mnemonics[0]) return 5;
   for (int i = 0; i < 300; ++i) {
     if (HWND w = FindWindowW(nullptr, title)) {
-      ATOM atom = GlobalAddAtomW(item);
-      if (!atom) return 6;
-      DWORD_PTR chosen = 0;
-      SendMessageTimeoutW(w, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0, SMTO_ABORTIFHUNG, 10000,
-                          &chosen);
-      GlobalDeleteAtom(atom);
-      return chosen == 1 ? 0 : 5;
+      PostMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(mnemonics[0]));
+      for (const wchar_t* m = mnemonics + 1; *m; ++m) {
+        Sleep(300);
+        PostMessageW(w, WM_CHAR, WPARAM(*m), 1);
+      }
+      return 0;
     }
     Sleep(100);
   }
@@ -61,6 +63,6 @@ int choose_command(const wchar_t* title, const wchar_t* item) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 6 && wcscmp(argv[1], L"register") == 0) return register_grabber(argv[2], argv[3], argv[4], argv[5]);
-  if (argc == 4 && wcscmp(argv[1], L"command") == 0) return choose_command(argv[2], argv[3]);
+  if (argc == 4 && wcscmp(argv[1], L"keys") == 0) return choose_command(argv[2], argv[3]);
   return 1;
 }

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "beamcam/trellum_forms.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/test_support.h"
 #include "tools/grabber/standin.h"
@@ -371,6 +372,40 @@ TEST_F(CaptureGraph, StopsWithoutHangWhileFramesArrive) {
     ASSERT_TRUE(form.stop_graph(10000)) << "run " << run;
     form.acq = 0;
   }
+}
+
+// The live video lies in Panel1: the graph is stopped and its window given up before the
+// panel goes with the main form.
+TEST_F(CaptureGraph, ClosingTheMainFormStopsTheGraphAndTakesTheVideoOutOfItsPanel) {
+  add_device({L"a", L"AV TO USB2.0"});
+  main_form_seams seams;
+  seams.exit_process = [](UINT) {};
+  auto form = std::make_unique<TForm1>(seams);
+  ASSERT_TRUE(gui::pump_until([&] { return form->FilterGraph != nullptr; }, 10000));
+  EXPECT_TRUE(g_messages.empty());
+  IVideoWindow* video = nullptr;
+  IMediaControl* control = nullptr;
+  ASSERT_EQ(form->FilterGraph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&video)), S_OK);
+  ASSERT_EQ(form->FilterGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)), S_OK);
+  HWND panel = form->Panel1->handle();
+  OAHWND owner = 0;
+  video->get_Owner(&owner);
+  EXPECT_EQ(HWND(owner), panel);
+  SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(panel));
+  owner = 1;
+  video->get_Owner(&owner);
+  EXPECT_EQ(owner, OAHWND(0));
+  long visible = OATRUE;
+  video->get_Visible(&visible);
+  EXPECT_EQ(visible, OAFALSE);
+  OAFilterState state = State_Running;
+  control->GetState(5000, &state);
+  EXPECT_EQ(state, State_Stopped);
+  control->Release();
+  video->Release();
+  form.reset();
+  gui::drop_quit_message();
 }
 
 TEST_F(CaptureGraphDll, RegisteredDllServesTheGraph) {

@@ -1,4 +1,4 @@
-// Trellum.exe with the stand-in camera and a calibration of 6.5 µm, started in a folder of the
+// Trellum (its test build) with the stand-in camera and a calibration of 6.5 µm, started in a folder of the
 // test's own: the measurement in micrometres, raw and JPEG files through the real dialogs,
 // the opened raw file measured as beam-probe measures it, and a logging run with a drifting
 // beam whose lines all reach the file, "&Exit" mid-run included.
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "beamcam/forms/forms.h"
+#include "tests/beamcam/probe/forms_probe.h"
 #include "beamcam/frame_files.h"
 #include "beamcam/frame_store.h"
 #include "tests/support/gui_driver.h"
@@ -35,12 +36,8 @@ std::wstring beside_tests(const wchar_t* name) {
   return p + name;
 }
 
-std::wstring program_path() {
-  std::wstring p = beside_tests(L"");
-  p.resize(p.size() - 1);
-  p.resize(p.find_last_of(L'\\'));
-  return p + L"\\beamcam\\Trellum.exe";
-}
+// The test build of the program, which answers the probe's messages.
+std::wstring program_path() { return beside_tests(L"TrellumProbe.exe"); }
 
 void set_value(HKEY k, const wchar_t* name, const wchar_t* value) {
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD((wcslen(value) + 1) * 2));
@@ -142,7 +139,7 @@ class TrellumFilesProgram : public ::testing::Test {
  protected:
   void SetUp() override {
     empty_clipboard();
-    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe";
+    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no TrellumProbe.exe";
     module_ = LoadLibraryW(beside_tests(L"grabber.dll").c_str());
     ASSERT_TRUE(module_);
     auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_, "DllRegisterServer")));
@@ -203,7 +200,7 @@ class TrellumFilesProgram : public ::testing::Test {
     std::wstring file = (dir_ / "dump.txt").wstring();
     ATOM atom = GlobalAddAtomW(file.c_str());
     DWORD_PTR ok = 0;
-    SendMessageTimeoutW(main_, forms::form_c::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
+    SendMessageTimeoutW(main_, forms_probe::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
     GlobalDeleteAtom(atom);
     return ok ? read_file_bytes(dir_ / "dump.txt") : std::string();
   }
@@ -216,7 +213,7 @@ class TrellumFilesProgram : public ::testing::Test {
   void command(const wchar_t* item) {
     ATOM atom = GlobalAddAtomW(item);
     DWORD_PTR ok = 0;
-    SendMessageTimeoutW(main_, forms::form_c::command_message(), atom, 0, SMTO_NORMAL, 60000, &ok);
+    SendMessageTimeoutW(main_, forms_probe::command_message(), atom, 0, SMTO_NORMAL, 60000, &ok);
     GlobalDeleteAtom(atom);
   }
   // A control inside the main form by class and text.

@@ -1,4 +1,4 @@
-// Trellum.exe with the stand-in grabber registered in the prefix, as the run script does: the
+// Trellum (its test build) with the stand-in grabber registered in the prefix, as the run script does: the
 // graph is built with the grabber's settings, "READY" comes, "&Exit" ends the program, and
 // closing it while frames arrive never hangs.
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "beamcam/forms/forms.h"
+#include "tests/beamcam/probe/forms_probe.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -25,12 +26,8 @@ std::wstring beside_tests(const wchar_t* name) {
   return p + name;
 }
 
-std::wstring program_path() {
-  std::wstring p = beside_tests(L"");
-  p.resize(p.size() - 1);
-  p.resize(p.find_last_of(L'\\'));
-  return p + L"\\beamcam\\Trellum.exe";
-}
+// The test build of the program, which answers the probe's messages.
+std::wstring program_path() { return beside_tests(L"TrellumProbe.exe"); }
 
 void set_value(HKEY k, const wchar_t* name, const wchar_t* value) {
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD((wcslen(value) + 1) * 2));
@@ -51,7 +48,7 @@ class TrellumWithGrabber : public ::testing::Test {
       EmptyClipboard();
       CloseClipboard();
     }
-    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe";
+    if (GetFileAttributesW(program_path().c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no TrellumProbe.exe";
     module_ = LoadLibraryW(beside_tests(L"grabber.dll").c_str());
     ASSERT_TRUE(module_);
     auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module_, "DllRegisterServer")));
@@ -102,7 +99,7 @@ class TrellumWithGrabber : public ::testing::Test {
     std::wstring file = (dir_ / "dump.txt").wstring();
     ATOM atom = GlobalAddAtomW(file.c_str());
     DWORD_PTR ok = 0;
-    SendMessageTimeoutW(main_, forms::form_c::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
+    SendMessageTimeoutW(main_, forms_probe::dump_message(), atom, 0, SMTO_ABORTIFHUNG, 5000, &ok);
     GlobalDeleteAtom(atom);
     return ok ? read_file_bytes(dir_ / "dump.txt") : std::string();
   }
@@ -192,6 +189,55 @@ void TrellumWithGrabber::start_and_exit(const char* frames, const char* brightne
   choose(L"fe");
   EXPECT_EQ(finish(20000), 1);
   std::printf("exit took %lu ms after the command (300 ms of it choosing)\n", GetTickCount() - exit_at);
+}
+
+std::string clipboard_line() {
+  std::string line;
+  if (!OpenClipboard(nullptr)) return line;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    if (const char* text = static_cast<const char*>(GlobalLock(h))) line = text;
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return line;
+}
+
+// An exception from a handler (the test build's trigger, posted so that it comes through the
+// message loop) is shown in the program's box; the program goes on measuring.
+TEST_F(TrellumWithGrabber, AnExceptionFromAHandlerIsShownAndMeasuringGoesOn) {
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(wait_dump("\tREADY\n", 60000)) << dump();
+  choose(L"s");
+  Sleep(700);
+  choose(L"vc");
+  ATOM atom = GlobalAddAtomW(L"handler failed");
+  PostMessageW(main_, forms_probe::throw_message(), atom, 0);
+  HWND box = nullptr;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 10000 && !box; Sleep(50)) box = FindWindowW(L"#32770", L"Trellum");
+  ASSERT_TRUE(box);
+  bool has_text = false;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t text[64] = L"";
+    SendMessageTimeoutW(c, WM_GETTEXT, 64, LPARAM(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    if (wcscmp(text, L"handler failed") == 0) has_text = true;
+  }
+  EXPECT_TRUE(has_text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 5000 && IsWindow(box); Sleep(20)) {
+  }
+  // Still there, and measuring: a fresh result reaches the clipboard.
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  EXPECT_EQ(code, STILL_ACTIVE);
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  std::string line;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 20000 && line.empty(); Sleep(200)) line = clipboard_line();
+  EXPECT_EQ(line, "0 598 300 249 300 250 80 50");
+  choose(L"fe");
+  EXPECT_EQ(finish(20000), 1);
 }
 
 // Closing the main form while frames arrive stops acquisition, frees the buffer and ends with

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "beamcam/forms/forms.h"
+#include "tests/beamcam/probe/forms_probe.h"
 
 namespace {
 
@@ -20,6 +21,15 @@ std::wstring program_path() {
   return p + L"\\beamcam\\Trellum.exe";
 }
 
+// The test build, which answers the probe's messages.
+std::wstring probe_path() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring p = self;
+  p.resize(p.find_last_of(L'\\') + 1);
+  return p + L"TrellumProbe.exe";
+}
+
 HWND wait_for(const wchar_t* window_class, const wchar_t* title, DWORD ms) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
     if (HWND w = FindWindowW(window_class, title)) return w;
@@ -27,7 +37,7 @@ HWND wait_for(const wchar_t* window_class, const wchar_t* title, DWORD ms) {
 }
 
 TEST(TrellumProgram, WithoutACameraShowsItsFormsAndEndsAfterTheBox) {
-  const std::wstring exe = program_path();
+  const std::wstring exe = probe_path();
   if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe beside the tests";
   STARTUPINFOW si = {};
   si.cb = sizeof si;
@@ -49,7 +59,7 @@ TEST(TrellumProgram, WithoutACameraShowsItsFormsAndEndsAfterTheBox) {
   GetTempPathW(MAX_PATH, temp);
   std::wstring file = std::wstring(temp) + L"trellum-program-dump.txt";
   ATOM atom = GlobalAddAtomW(file.c_str());
-  EXPECT_EQ(SendMessageW(main, forms::form_c::dump_message(), atom, 0), 1);
+  EXPECT_EQ(SendMessageW(main, forms_probe::dump_message(), atom, 0), 1);
   GlobalDeleteAtom(atom);
   std::string narrow;
   for (wchar_t c : file) narrow += char(c);
@@ -71,6 +81,39 @@ TEST(TrellumProgram, WithoutACameraShowsItsFormsAndEndsAfterTheBox) {
   GetExitCodeProcess(pi.hProcess, &code);
   EXPECT_EQ(code, 1u);
   EXPECT_LT(took, 5000u);  // one tick of the start-up timer after OK, and the box taken down
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+// The registered messages that tests use to read and drive the forms are answered only by the
+// test build (TrellumProbe.exe): the shipped program ignores them.
+TEST(TrellumProgram, ShippedProgramIgnoresTheTestMessages) {
+  const std::wstring exe = program_path();
+  if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Trellum.exe beside the tests";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::wstring line = L"\"" + exe + L"\"";
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  HWND box = wait_for(L"#32770", L"Camera Message", 15000);
+  HWND main = FindWindowW(L"beamcam.form", L"Kestravue");
+  ASSERT_TRUE(main);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring file = std::wstring(temp) + L"trellum-shipped-dump.txt";
+  DeleteFileW(file.c_str());
+  ATOM atom = GlobalAddAtomW(file.c_str());
+  EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(L"beamcam.forms.dump"), atom, 0), 0);
+  GlobalDeleteAtom(atom);
+  EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+  atom = GlobalAddAtomW(L"About2");
+  EXPECT_EQ(SendMessageW(main, RegisterWindowMessageW(L"beamcam.forms.command"), atom, 0), 0);
+  GlobalDeleteAtom(atom);
+  HWND about = FindWindowW(L"beamcam.form", L"About Kestravue");
+  EXPECT_TRUE(about && !IsWindowVisible(about));
+  if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+  DeleteFileW(file.c_str());
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
 }
