@@ -248,7 +248,8 @@ struct menu_seen {
 menu_seen* seen_menu = nullptr;
 
 void CALLBACK read_open_menu(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND menu_window = FindWindowW(L"#32768", nullptr);
+  // This thread's menu: other tests on the screen open menus of their own.
+  HWND menu_window = gui::find_window(L"#32768");
   if (!menu_window) return;
   KillTimer(nullptr, id);
   HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
