@@ -38,11 +38,6 @@ uint32_t read_unsigned(const char* text, unsigned base) {
   return negative ? uint32_t(0u - r) : r;
 }
 
-template <size_t N>
-void answer_text(const TiXmlElement& item, const char* name, char16_t (&field)[N]) {
-  copy_answer_text(child_text(item, name), field, N);
-}
-
 }  // namespace
 
 bool copy_answer_text(const char* text, char16_t* field, size_t size) {
@@ -58,32 +53,64 @@ bool copy_answer_text(const char* text, char16_t* field, size_t size) {
 
 namespace {
 
+// The fields of a candidate item, in the order they are filled.
+enum item_field { f_hardid, f_id, f_ver, f_size, f_class, f_remote_url, f_infpath, f_md5sum, f_cp, f_manu,
+                  f_mark, f_sign, f_feature, f_targetos, f_date, f_desc, item_field_count };
+const char* const item_field_names[item_field_count] = {
+    "hardid", "id", "ver", "size", "class", "remote_url", "infpath", "md5sum",
+    "cp", "manu", "mark", "sign", "feature", "targetos", "date", "desc"};
+
+// The text of each field's first child element of that name (null when there is none or it
+// holds no text), found in one walk over the item's children instead of one per field.
+void item_texts(const TiXmlElement& item, const char* (&texts)[item_field_count]) {
+  bool seen[item_field_count] = {};
+  int left = item_field_count;
+  for (const TiXmlElement* e = item.FirstChildElement(); e && left; e = e->NextSiblingElement()) {
+    const char* name = e->Value();
+    for (int f = 0; f < item_field_count; ++f) {
+      if (!seen[f] && std::strcmp(name, item_field_names[f]) == 0) {
+        seen[f] = true;
+        texts[f] = e->GetText();  // a CDATA section is text too
+        --left;
+        break;
+      }
+    }
+  }
+}
+
+template <size_t N>
+void answer_field(const char* text, char16_t (&field)[N]) {
+  copy_answer_text(text, field, N);
+}
+
 // Fills a zeroed record in place: the records are large, and an answer holds thousands.
 void fill_candidate(const TiXmlElement& item, driver_candidate& c) {
-  answer_text(item, "hardid", c.hardid);
-  c.id = read_unsigned(child_text(item, "id"), 10);
-  answer_text(item, "ver", c.ver);
-  c.size = read_unsigned(child_text(item, "size"), 10);
-  answer_text(item, "class", c.class_name);
-  if (const char* url = child_text(item, "remote_url")) copy_cut(c.remote_url, url);
+  const char* t[item_field_count] = {};
+  item_texts(item, t);
+  answer_field(t[f_hardid], c.hardid);
+  c.id = read_unsigned(t[f_id], 10);
+  answer_field(t[f_ver], c.ver);
+  c.size = read_unsigned(t[f_size], 10);
+  answer_field(t[f_class], c.class_name);
+  if (const char* url = t[f_remote_url]) copy_cut(c.remote_url, url);
 
   char16_t inf[260];
-  answer_text(item, "infpath", inf);
+  answer_field(t[f_infpath], inf);
   std::u16string path(inf);
   std::replace(path.begin(), path.end(), u'/', u'\\');
   const size_t first = path.find(u'\\');
   // Without a folder part there is no path inside the package: left empty.
   if (first != std::u16string::npos) copy_cut(c.infpath, std::u16string_view(path).substr(first + 1));
 
-  answer_text(item, "md5sum", c.md5sum);
-  c.cp = read_unsigned(child_text(item, "cp"), 10);
-  answer_text(item, "manu", c.manu);
-  answer_text(item, "mark", c.mark);
-  c.sign = read_unsigned(child_text(item, "sign"), 10);
-  c.feature = read_unsigned(child_text(item, "feature"), 16);
-  c.targetos = read_unsigned(child_text(item, "targetos"), 10);
-  answer_text(item, "date", c.date);
-  answer_text(item, "desc", c.desc);
+  answer_field(t[f_md5sum], c.md5sum);
+  c.cp = read_unsigned(t[f_cp], 10);
+  answer_field(t[f_manu], c.manu);
+  answer_field(t[f_mark], c.mark);
+  c.sign = read_unsigned(t[f_sign], 10);
+  c.feature = read_unsigned(t[f_feature], 16);
+  c.targetos = read_unsigned(t[f_targetos], 10);
+  answer_field(t[f_date], c.date);
+  answer_field(t[f_desc], c.desc);
 }
 
 }  // namespace
