@@ -128,12 +128,16 @@ void hover_at(HWND window, int x, int y) { PostMessageW(window, WM_MOUSEMOVE, 0,
 void click_at(HWND window, int x, int y) {
   hover_at(window, x, y);
   PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point(x, y));
+  // A pressed button holds the capture, and a move of the screen's shared pointer (another
+  // test's) then releases its press: a move back over it presses it again, as a hand would.
+  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
   PostMessageW(window, WM_LBUTTONUP, 0, point(x, y));
 }
 
 void double_click_at(HWND window, int x, int y) {
   click_at(window, x, y);
   PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, point(x, y));
+  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
   PostMessageW(window, WM_LBUTTONUP, 0, point(x, y));
 }
 
