@@ -68,6 +68,16 @@ inline int answer_ok(void*, int, const char16_t*) { return 1; }
 inline int answer_cancel(void*, int, const char16_t*) { return 2; }
 inline bool no_version_check(int, void*) { return true; }
 inline bool no_autorun() { return true; }
+// Seams that keep a main window from the network, the shell and the log-on entry; its questions
+// are answered No.
+inline main_window_c::seams quiet_seams() {
+  main_window_c::seams s;
+  s.open_url = ignore_url;
+  s.show_message = answer_cancel;
+  s.start_version_check = no_version_check;
+  s.apply_autorun = no_autorun;
+  return s;
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -95,11 +105,8 @@ class MainWindowTest : public ::testing::Test {
     gui::drop_quit_message();
   }
   HWND make() {
-    main_window_c::seams s;
-    s.open_url = ignore_url;
+    main_window_c::seams s = quiet_seams();
     s.show_message = answer_ok;
-    s.start_version_check = no_version_check;
-    s.apply_autorun = no_autorun;
     s.scan.dialog = answer_cancel;
     if (device_scan_) s.scan.device_scan = device_scan_;
     s.work_wait_ms = 5000;

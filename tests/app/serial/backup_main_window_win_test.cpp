@@ -8,6 +8,7 @@
 
 #include "engine/backup.h"
 #include "engine/settings.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/app/ui_setup.h"
 #include "tests/engine/backup_fixture.h"
 #include "tests/support/gui_driver.h"
@@ -17,10 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int no_message(void*, int, const char16_t*) { return 2; }
-bool no_check(int, void*) { return true; }
-bool no_autorun() { return true; }
-void no_open(const char16_t*, void*) {}
+using main_window_test::quiet_seams;
 
 TEST(BackupMainWindow, ScanEndFillsThePageButtonThreeShowsItAndQueuedBackupsReachIt) {
   ui_setup ui;
@@ -34,11 +32,7 @@ TEST(BackupMainWindow, ScanEndFillsThePageButtonThreeShowsItAndQueuedBackupsReac
   store.device(u"USB\\VIDEO\\1", u"usbvideo.inf", u"usbvideo.inf_2", u"USB Video", u"6.1");
   store.package(u"usbvideo.inf_2");
 
-  main_window_c::seams s;
-  s.open_url = no_open;
-  s.show_message = no_message;
-  s.start_version_check = no_check;
-  s.apply_autorun = no_autorun;
+  main_window_c::seams s = quiet_seams();
   {
     main_window_c window(s);
     HWND w = window.create_window();

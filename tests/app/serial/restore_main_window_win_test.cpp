@@ -8,6 +8,7 @@
 
 #include "engine/backup.h"
 #include "engine/settings.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/app/ui_setup.h"
 #include "tests/engine/backup_fixture.h"
 #include "tests/support/gui_driver.h"
@@ -18,10 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int no_message(void*, int, const char16_t*) { return 2; }
-bool no_check(int, void*) { return true; }
-bool no_autorun() { return true; }
-void no_open(const char16_t*, void*) {}
+using main_window_test::quiet_seams;
 
 TEST(RestoreMainWindow, ButtonFourShowsTheBackupsMadeMeanwhile) {
   ui_setup ui;
@@ -32,11 +30,7 @@ TEST(RestoreMainWindow, ButtonFourShowsTheBackupsMadeMeanwhile) {
   write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
   device_info& cam = store.device(u"USB\\CAM\\1", u"oem1.inf", u"fakecam.inf_1", u"Fake Camera", u"2.0");
 
-  main_window_c::seams s;
-  s.open_url = no_open;
-  s.show_message = no_message;
-  s.start_version_check = no_check;
-  s.apply_autorun = no_autorun;
+  main_window_c::seams s = quiet_seams();
   {
     main_window_c window(s);
     HWND w = window.create_window();
@@ -85,11 +79,7 @@ TEST(RestoreMainWindow, ANewBackupFolderInThePreferencesReloadsTheShownPage) {
   backup_test::files store;
   write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
   device_info& cam = store.device(u"USB\\CAM\\1", u"oem1.inf", u"fakecam.inf_1", u"Fake Camera", u"2.0");
-  main_window_c::seams s;
-  s.open_url = no_open;
-  s.show_message = no_message;
-  s.start_version_check = no_check;
-  s.apply_autorun = no_autorun;
+  main_window_c::seams s = quiet_seams();
   {
     main_window_c window(s);
     HWND w = window.create_window();
