@@ -253,8 +253,7 @@ void CALLBACK answer_with_retry(HWND, UINT, UINT_PTR id, DWORD) {
     gui::save_screen_bmp(GetParent(dialog) ? GetParent(dialog) : dialog, shot_path("scan_error_owner.bmp"));
   }
   HWND retry = GetDlgItem(dialog, 1);
-  PostMessageW(retry, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(retry, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  gui::click_at(retry, 5, 5);
   g_retry_clicked = true;
 }
 

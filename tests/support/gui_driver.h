@@ -27,7 +27,8 @@ bool pump_until_quit(DWORD ms, WPARAM* code = nullptr);
 // or `ms` have passed: its exit code, or STILL_ACTIVE.
 DWORD pump_until_process_ends(HANDLE process, DWORD ms);
 
-// Posts a left click (move, down, up) at a point of `window`'s client area.
+// A left click (move, down, move, up) at a point of `window`'s client area, taken from this
+// thread's queue by its pump (a system button gets it whole from one posted request).
 void click_at(HWND window, int x, int y);
 void double_click_at(HWND window, int x, int y);
 void right_click_at(HWND window, int x, int y);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 #include <vector>
 
 namespace gui {
@@ -125,21 +126,96 @@ DWORD pump_until_process_ends(HANDLE process, DWORD ms) {
 
 void hover_at(HWND window, int x, int y) { PostMessageW(window, WM_MOUSEMOVE, 0, point(x, y)); }
 
-void click_at(HWND window, int x, int y) {
-  hover_at(window, x, y);
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point(x, y));
-  // A pressed button holds the capture, and a move of the screen's shared pointer (another
-  // test's) then releases its press: a move back over it presses it again, as a hand would.
-  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
-  PostMessageW(window, WM_LBUTTONUP, 0, point(x, y));
+namespace {
+
+struct mouse_step {
+  UINT message;
+  WPARAM keys;
+};
+const mouse_step click_steps[] = {{WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_MOUSEMOVE, MK_LBUTTON},
+                                  {WM_LBUTTONUP, 0}};
+const mouse_step double_click_steps[] = {{WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_MOUSEMOVE, MK_LBUTTON},
+                                         {WM_LBUTTONUP, 0}};
+
+// One posted request of the relay: the steps to send to `target` at one point.
+struct relayed_click {
+  HWND target;
+  LPARAM at;
+  bool twice;
+};
+
+const UINT relay_click_message = WM_APP + 0x3A1;
+
+void send_steps(HWND target, LPARAM at, const mouse_step* steps, size_t count) {
+  for (size_t i = 0; i < count && IsWindow(target); ++i) SendMessageW(target, steps[i].message, steps[i].keys, at);
 }
 
-void double_click_at(HWND window, int x, int y) {
-  click_at(window, x, y);
-  PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, point(x, y));
-  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, point(x, y));
-  PostMessageW(window, WM_LBUTTONUP, 0, point(x, y));
+LRESULT CALLBACK relay_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != relay_click_message) return DefWindowProcW(window, message, wparam, lparam);
+  auto* click = reinterpret_cast<relayed_click*>(lparam);
+  send_steps(click->target, click->at, click_steps, std::size(click_steps));
+  if (click->twice) send_steps(click->target, click->at, double_click_steps, std::size(double_click_steps));
+  delete click;
+  return 0;
 }
+
+// This thread's message-only window that turns a posted request into a whole click.
+HWND click_relay() {
+  static const wchar_t* const name = L"GuiDriverClickRelay";
+  static bool registered = [] {
+    WNDCLASSW c = {};
+    c.lpfnWndProc = relay_proc;
+    c.hInstance = GetModuleHandleW(nullptr);
+    c.lpszClassName = name;
+    return RegisterClassW(&c) != 0;
+  }();
+  thread_local HWND relay = nullptr;
+  if (registered && !IsWindow(relay))
+    relay = CreateWindowExW(0, name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+  return relay;
+}
+
+// A system button of this thread: the relay's sends reach another thread's window only when
+// that thread takes messages, and a modal loop there would hold the sender.
+bool is_own_system_button(HWND window) {
+  if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return false;
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  return lstrcmpiW(name, L"Button") == 0;
+}
+
+// The messages of a click posted one by one, each taken from the queue in turn.
+void post_steps(HWND window, LPARAM at, const mouse_step* steps, size_t count) {
+  for (size_t i = 0; i < count; ++i) PostMessageW(window, steps[i].message, steps[i].keys, at);
+}
+
+// A system button ends its press when it loses the focus, and under Wine another program's
+// window taking the foreground between the press and the release takes the focus from it:
+// the release then clicks nothing, which on a shared screen happens now and then. A button
+// therefore gets its click in one go, still from this thread's queue: the relay takes one
+// posted request and sends the press and the release with no message taken between them.
+// Other windows get the messages posted, so that a press that opens a modal loop (a move of
+// the window, a menu) finds its release in the queue.
+void post_click(HWND window, int x, int y, bool twice) {
+  if (is_own_system_button(window)) {
+    if (HWND relay = click_relay()) {
+      auto* click = new relayed_click{window, point(x, y), twice};
+      if (PostMessageW(relay, relay_click_message, 0, reinterpret_cast<LPARAM>(click))) return;
+      delete click;
+    }
+  }
+  post_steps(window, point(x, y), click_steps, std::size(click_steps));
+  if (twice) post_steps(window, point(x, y), double_click_steps, std::size(double_click_steps));
+}
+
+}  // namespace
+
+// A pressed button holds the capture, and a move of the screen's shared pointer (another
+// test's) then releases its press: the move back over it in the steps presses it again, as a
+// hand would.
+void click_at(HWND window, int x, int y) { post_click(window, x, y, false); }
+
+void double_click_at(HWND window, int x, int y) { post_click(window, x, y, true); }
 
 void right_click_at(HWND window, int x, int y) {
   hover_at(window, x, y);
