@@ -27,6 +27,10 @@ bool equal_ci_ascii(std::string_view a, std::string_view b);
 size_t copy_cut(char16_t* field, size_t capacity, std::u16string_view text);
 size_t copy_cut(char* field, size_t capacity, std::string_view text);
 
+// The ANSI text converted into the field and cut, as copy_cut(field, capacity, ansi_to_u16(ansi))
+// stores it, without the whole converted text in between when it fits.
+size_t copy_cut_ansi(char16_t* field, size_t capacity, std::string_view ansi);
+
 template <size_t N>
 size_t copy_cut(char16_t (&field)[N], std::u16string_view text) { return copy_cut(field, N, text); }
 template <size_t N>

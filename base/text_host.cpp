@@ -1,5 +1,7 @@
 // Host stand-ins for the platform's converters: an own UTF-8 codec and Windows-1252 as the
 // ANSI code page. Invalid UTF-8 becomes U+FFFD; characters 1252 lacks become '?'.
+#include <algorithm>
+
 #include "base/text.h"
 
 namespace {
@@ -87,6 +89,17 @@ std::u16string ansi_to_u16(std::string_view s) {
   out.reserve(s.size());
   for (unsigned char c : s) out += (c >= 0x80 && c < 0xA0) ? cp1252_high[c - 0x80] : char16_t(c);
   return out;
+}
+
+size_t copy_cut_ansi(char16_t* field, size_t capacity, std::string_view s) {
+  if (capacity == 0) return 0;
+  const size_t n = std::min(s.size(), capacity - 1);  // one unit per byte
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    field[i] = (c >= 0x80 && c < 0xA0) ? cp1252_high[c - 0x80] : char16_t(c);
+  }
+  field[n] = 0;
+  return n;
 }
 
 std::string u16_to_ansi(std::u16string_view w) {

@@ -46,8 +46,7 @@ bool copy_answer_text(const char* text, char16_t* field, size_t size) {
     std::memset(field, 0, size * sizeof(char16_t));
     return false;
   }
-  // Converted whole, then cut: a conversion into a too-small field would fail, not cut.
-  copy_cut(field, size, ansi_to_u16(text));
+  copy_cut_ansi(field, size, text);
   return true;
 }
 
@@ -95,12 +94,11 @@ void fill_candidate(const TiXmlElement& item, driver_candidate& c) {
   if (const char* url = t[f_remote_url]) copy_cut(c.remote_url, url);
 
   char16_t inf[260];
-  answer_field(t[f_infpath], inf);
-  std::u16string path(inf);
-  std::replace(path.begin(), path.end(), u'/', u'\\');
+  const std::u16string_view path(inf, copy_cut_ansi(inf, 260, t[f_infpath] ? t[f_infpath] : ""));
+  std::replace(inf, inf + path.size(), u'/', u'\\');
   const size_t first = path.find(u'\\');
   // Without a folder part there is no path inside the package: left empty.
-  if (first != std::u16string::npos) copy_cut(c.infpath, std::u16string_view(path).substr(first + 1));
+  if (first != std::u16string_view::npos) copy_cut(c.infpath, path.substr(first + 1));
 
   answer_field(t[f_md5sum], c.md5sum);
   c.cp = read_unsigned(t[f_cp], 10);
@@ -157,8 +155,14 @@ void parse_driver_config(const TiXmlElement& config, const driver_config_target&
   if (target.save) target.save();
 }
 
-bool parse_driver_answer(const char* text, size_t length, std::vector<device_info>& devices,
-                         const driver_config_target& config) {
+bool hardware_device(const TiXmlElement& hardware, std::vector<device_info>& devices, device_info*& device) {
+  const char* id = child_text(hardware, "id");
+  device = id ? find_device(devices, ansi_to_u16(id).c_str()) : nullptr;
+  return id != nullptr;
+}
+
+bool parse_driver_answer_tree(const char* text, size_t length, std::vector<device_info>& devices,
+                              const driver_config_target& config) {
   TiXmlDocument doc;
   if (!parse_network_xml(doc, text, length)) return false;
   const TiXmlElement* root = doc.RootElement();
@@ -169,9 +173,9 @@ bool parse_driver_answer(const char* text, size_t length, std::vector<device_inf
   const TiXmlElement* hardwares = root->FirstChildElement("hardwares");
   if (!hardwares || !hardwares->FirstChildElement("hardware")) return false;
   for (const TiXmlElement* h = hardwares->FirstChildElement("hardware"); h; h = h->NextSiblingElement("hardware")) {
-    const char* id = child_text(*h, "id");
-    if (!id) return false;
-    if (device_info* device = find_device(devices, ansi_to_u16(id).c_str())) parse_candidate_items(*h, *device);
+    device_info* device;
+    if (!hardware_device(*h, devices, device)) return false;
+    if (device) parse_candidate_items(*h, *device);
   }
   return true;
 }

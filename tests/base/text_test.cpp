@@ -52,4 +52,19 @@ TEST(Text, CopyCutKeepsRoomForTheTerminator) {
   EXPECT_EQ(copy_cut(narrow, 0, "z"), 0u);
 }
 
+TEST(Text, CopyCutAnsiStoresWhatTheWholeConversionCutStores) {
+  // Shorter than the field, just fitting, longer, empty; single bytes of the page's upper half
+  // and, in a double-byte page, lead bytes whose pair the cut splits.
+  for (std::string ansi : {"abc", "abcdefg", "abcdefgh", "abcdefghijk", "", "caf\xe9\x80", "\x82\xa0\x82\xa2\x82\xa4\x82\xa6x"}) {
+    char16_t direct[8], whole[8];
+    for (auto& c : direct) c = u'#';
+    const size_t n = copy_cut_ansi(direct, 8, ansi);
+    EXPECT_EQ(n, copy_cut(whole, ansi_to_u16(ansi))) << ansi;
+    EXPECT_EQ(std::u16string(direct), std::u16string(whole)) << ansi;
+  }
+  char16_t none[1] = {u'#'};
+  EXPECT_EQ(copy_cut_ansi(none, 1, "abc"), 0u);
+  EXPECT_EQ(none[0], 0);
+}
+
 }  // namespace
