@@ -57,6 +57,31 @@ inline unsigned match_length_at(const uint8_t* scan, const uint8_t* match) {
 
 inline void update_hash(unsigned& h, uint8_t c) { h = ((h << hash_shift) ^ c) & hash_mask; }
 
+// The first three bytes of a four-byte load, wherever they lie in the word.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr uint32_t first_three = 0xFFFFFF00u;
+#else
+constexpr uint32_t first_three = 0x00FFFFFFu;
+#endif
+
+// Whether a search at `pos` with nothing to beat but two bytes can find a match, for the
+// chain from `head` (not 0): false when none of the first three candidates in reach agrees
+// on three bytes and the chain ends within them. Most searches in data that does not
+// compress end here, with no branch per candidate. Every level walks at least four links
+// at a time like this (the search's chain is cut only when a match of good_match is held).
+inline bool may_beat_two(const deflate_state& s, unsigned pos, unsigned head) {
+  const uint8_t* w = s.window;
+  unsigned limit = pos > max_dist ? pos - max_dist : 0;
+  unsigned c2 = s.prev[head & window_mask], c3 = s.prev2[head & window_mask], c4 = s.prev2[c2 & window_mask];
+  uint32_t want = load32(w + pos) & first_three;
+  unsigned m1 = (load32(w + head) & first_three) == want;
+  unsigned m2 = (load32(w + c2) & first_three) == want;
+  unsigned m3 = (load32(w + c3) & first_three) == want;
+  // Links are only followed from a candidate in reach: a stale one's slot may be reused.
+  unsigned in_reach = pos - head <= max_dist;
+  return in_reach & (m1 | ((c2 > limit) & (m2 | ((c3 > limit) & (m3 | (c4 > limit))))));
+}
+
 // Inserts the string at `pos` and gives the previous head of its chain.
 inline unsigned insert_string(deflate_state& s, unsigned pos) {
   update_hash(s.ins_h, s.window[pos + min_match - 1]);
@@ -188,7 +213,7 @@ void run_greedy(deflate_state& s) {
   while (s.lookahead != 0 && !s.stopped) {
     unsigned hash_head = s.lookahead >= min_match ? insert_string(s, s.strstart) : 0;
     unsigned match_length = 0;
-    if (hash_head != 0 && s.strstart - hash_head <= max_dist) match_length = longest_match(s, hash_head);
+    if (hash_head != 0 && may_beat_two(s, s.strstart, hash_head)) match_length = longest_match(s, hash_head);
     bool flush;
     if (match_length >= min_match) {
       flush = tally(s, s.strstart - s.match_start, match_length - min_match);
@@ -202,7 +227,7 @@ void run_greedy(deflate_state& s) {
         update_hash(s.ins_h, s.window[s.strstart + 1]);
       }
     } else {
-      flush = tally(s, 0, s.window[s.strstart]);
+      flush = tally_literal(s, s.window[s.strstart]);
       s.lookahead--;
       s.strstart++;
     }
@@ -220,7 +245,24 @@ void run_lazy(deflate_state& s) {
     s.prev_length = match_length;
     unsigned prev_match = s.match_start;
     match_length = min_match - 1;
-    if (hash_head != 0 && s.prev_length < s.max_lazy && s.strstart - hash_head <= max_dist) {
+    if (s.prev_length < min_match && match_available) {
+      // Nothing pending but a literal: while the search cannot find a match, send the literal
+      // and step on, here and not through the whole step below.
+      bool low = false;
+      while (hash_head == 0 || !may_beat_two(s, s.strstart, hash_head)) {
+        if (tally_literal(s, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
+        s.strstart++;
+        s.lookahead--;
+        if ((low = s.lookahead < min_lookahead)) break;
+        hash_head = insert_string(s, s.strstart);
+      }
+      if (low) {
+        refill(s);
+        continue;
+      }
+      match_length = longest_match(s, hash_head);
+      if (match_length == min_match && s.strstart - s.match_start > too_far) match_length = min_match - 1;
+    } else if (hash_head != 0 && s.prev_length < s.max_lazy && s.strstart - hash_head <= max_dist) {
       match_length = longest_match(s, hash_head);
       if (match_length == min_match && s.strstart - s.match_start > too_far) match_length = min_match - 1;
     }
@@ -237,7 +279,7 @@ void run_lazy(deflate_state& s) {
       match_length = min_match - 1;
       if (flush && !emit_flush(s, false)) return;
     } else if (match_available) {
-      if (tally(s, 0, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
+      if (tally_literal(s, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
       s.strstart++;
       s.lookahead--;
     } else {

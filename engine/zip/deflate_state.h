@@ -105,6 +105,18 @@ inline unsigned d_code(const deflate_state& s, unsigned dist_minus_1) {
 
 // Records one symbol; true when the block should end here.
 bool tally(deflate_state& s, unsigned dist, unsigned lc);
+// The end-of-block test after a symbol: a full buffer, or every 4096 symbols the estimate.
+bool block_should_end(deflate_state& s);
+
+// tally for a literal, with the test only where it can say yes.
+inline bool tally_literal(deflate_state& s, unsigned c) {
+  unsigned i = s.last_lit++;
+  s.sym_lc[i] = uint8_t(c);
+  s.sym_dist[i] = 0;
+  s.lit_freq[c]++;
+  if ((s.last_lit & 0xFFF) != 0 && s.last_lit != lit_buffer_size - 1) return false;
+  return block_should_end(s);
+}
 // Sends the block of `stored_len` input bytes that starts at `buf` (null once slid away).
 void flush_block(deflate_state& s, const uint8_t* buf, unsigned long stored_len, bool last);
 void init_block(deflate_state& s);
