@@ -178,9 +178,18 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   uint32_t scan_end = load32(scan + best_len - 3);
   const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
   for (;;) {
-    // Most candidates fail the end check: walk on with nothing else in the loop.
-    while (load32(window_end + cur_match) != scan_end) {
-      step();
+    // Most candidates fail the end check: walk on with nothing else in the loop, the two
+    // chains a pair at a time.
+    for (;;) {
+      if (load32(window_end + cur_match) == scan_end) break;
+      if (next_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
+      if (load32(window_end + next_match) == scan_end) {
+        step();
+        break;
+      }
+      unsigned further = prev2[cur_match & window_mask];
+      next_match = prev2[next_match & window_mask];
+      cur_match = further;
       if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
     const uint8_t* match = window + cur_match;
@@ -332,7 +341,6 @@ void deflate_init_matcher(deflate_state& s) {
   std::memset(s.head, 0, sizeof s.head);
   std::memset(s.prev, 0, sizeof s.prev);
   std::memset(s.prev2, 0, sizeof s.prev2);
-  std::memset(s.window, 0, sizeof s.window);
   s.strstart = 0;
   s.block_start = 0;
   s.lookahead = 0;
@@ -353,6 +361,9 @@ void deflate_init_matcher(deflate_state& s) {
     }
     s.lookahead += unsigned(n);
   }
+  // The compares run up to a match's length and a word past the data, and what they read
+  // there must not depend on what the heap held: zeros, as after the input's end.
+  std::memset(s.window + s.lookahead, 0, std::min<unsigned>(window_slack, sizeof s.window - s.lookahead));
   s.ins_h = 0;
   update_hash(s.ins_h, s.window[0]);
   update_hash(s.ins_h, s.window[1]);
