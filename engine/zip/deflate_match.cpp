@@ -339,8 +339,6 @@ void deflate_init_matcher(deflate_state& s) {
     if (s.level <= 2) *s.flags |= zip_flag_deflate_fast;
   }
   std::memset(s.head, 0, sizeof s.head);
-  std::memset(s.prev, 0, sizeof s.prev);
-  std::memset(s.prev2, 0, sizeof s.prev2);
   s.strstart = 0;
   s.block_start = 0;
   s.lookahead = 0;
@@ -364,6 +362,10 @@ void deflate_init_matcher(deflate_state& s) {
   // The compares run up to a match's length and a word past the data, and what they read
   // there must not depend on what the heap held: zeros, as after the input's end.
   std::memset(s.window + s.lookahead, 0, std::min<unsigned>(window_slack, sizeof s.window - s.lookahead));
+  // The links of every position the input can reach: all of them unless it ended already.
+  unsigned links = s.eof ? std::min(s.lookahead + 1, window_half) : window_half;
+  std::memset(s.prev, 0, links * sizeof s.prev[0]);
+  std::memset(s.prev2, 0, links * sizeof s.prev2[0]);
   s.ins_h = 0;
   update_hash(s.ins_h, s.window[0]);
   update_hash(s.ins_h, s.window[1]);
