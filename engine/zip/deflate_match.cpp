@@ -72,7 +72,7 @@ constexpr uint32_t first_three = 0x00FFFFFFu;
 inline bool may_beat_two(const deflate_state& s, unsigned pos, unsigned head) {
   const uint8_t* w = s.window;
   unsigned limit = pos > max_dist ? pos - max_dist : 0;
-  unsigned c2 = s.prev[head & window_mask], c3 = s.prev2[head & window_mask], c4 = s.prev2[c2 & window_mask];
+  unsigned c2 = s.prev[head & window_mask], c3 = s.prev2[head & window_mask], c4 = s.prev3[head & window_mask];
   uint32_t want = load32(w + pos) & first_three;
   unsigned m1 = (load32(w + head) & first_three) == want;
   unsigned m2 = (load32(w + c2) & first_three) == want;
@@ -86,9 +86,10 @@ inline bool may_beat_two(const deflate_state& s, unsigned pos, unsigned head) {
 inline unsigned insert_string(deflate_state& s, unsigned pos) {
   update_hash(s.ins_h, s.window[pos + min_match - 1]);
   unsigned head = s.head[s.ins_h];
-  uint16_t after = s.prev[head & window_mask];
+  uint16_t after = s.prev[head & window_mask], after2 = s.prev2[head & window_mask];
   s.prev[pos & window_mask] = uint16_t(head);
   s.prev2[pos & window_mask] = after;
+  s.prev3[pos & window_mask] = after2;
   s.head[s.ins_h] = uint16_t(pos);
   return head;
 }
@@ -101,6 +102,7 @@ void slide_window(deflate_state& s) {
   for (unsigned n = 0; n < hash_size; ++n) s.head[n] = uint16_t(s.head[n] >= window_half ? s.head[n] - window_half : 0);
   for (unsigned n = 0; n < window_half; ++n) s.prev[n] = uint16_t(s.prev[n] >= window_half ? s.prev[n] - window_half : 0);
   for (unsigned n = 0; n < window_half; ++n) s.prev2[n] = uint16_t(s.prev2[n] >= window_half ? s.prev2[n] - window_half : 0);
+  for (unsigned n = 0; n < window_half; ++n) s.prev3[n] = uint16_t(s.prev3[n] >= window_half ? s.prev3[n] - window_half : 0);
 }
 
 // Reads once into the free room behind the data; a result of 0 ends the input.
@@ -145,14 +147,15 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   }
   const uint8_t* window = s.window;
   const uint8_t* scan = window + s.strstart;
-  const uint16_t* prev2 = s.prev2;
+  const uint16_t* prev3 = s.prev3;
   uint16_t scan_start = load16(scan);
-  // The candidate and the one after it; the one after that comes from prev2 of the first.
-  unsigned next_match = s.prev[cur_match & window_mask];
+  // The candidate and the two after it; the one after those comes from prev3 of the first.
+  unsigned next_match = s.prev[cur_match & window_mask], next2_match = s.prev2[cur_match & window_mask];
   auto step = [&]() {
-    unsigned further = prev2[cur_match & window_mask];
+    unsigned further = prev3[cur_match & window_mask];
     cur_match = next_match;
-    next_match = further;
+    next_match = next2_match;
+    next2_match = further;
   };
   // A candidate can only beat best_len when it agrees on the bytes up to best_len, so the
   // last of those are checked first: two while best_len is 2, then four.
@@ -178,8 +181,8 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   uint32_t scan_end = load32(scan + best_len - 3);
   const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
   for (;;) {
-    // Most candidates fail the end check: walk on with nothing else in the loop, the two
-    // chains a pair at a time.
+    // Most candidates fail the end check: walk on with nothing else in the loop, the three
+    // chains a step each at a time.
     for (;;) {
       if (load32(window_end + cur_match) == scan_end) break;
       if (next_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
@@ -187,9 +190,16 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
         step();
         break;
       }
-      unsigned further = prev2[cur_match & window_mask];
-      next_match = prev2[next_match & window_mask];
-      cur_match = further;
+      if (next2_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
+      if (load32(window_end + next2_match) == scan_end) {
+        step();
+        step();
+        break;
+      }
+      unsigned a = prev3[cur_match & window_mask], b = prev3[next_match & window_mask];
+      next2_match = prev3[next2_match & window_mask];
+      cur_match = a;
+      next_match = b;
       if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
     const uint8_t* match = window + cur_match;
@@ -366,6 +376,7 @@ void deflate_init_matcher(deflate_state& s) {
   unsigned links = s.eof ? std::min(s.lookahead + 1, window_half) : window_half;
   std::memset(s.prev, 0, links * sizeof s.prev[0]);
   std::memset(s.prev2, 0, links * sizeof s.prev2[0]);
+  std::memset(s.prev3, 0, links * sizeof s.prev3[0]);
   s.ins_h = 0;
   update_hash(s.ins_h, s.window[0]);
   update_hash(s.ins_h, s.window[1]);

@@ -60,10 +60,12 @@ struct deflate_state {
   unsigned good_match, max_lazy, nice_match, max_chain;
   uint16_t head[deflate_internal::hash_size];
   uint16_t prev[deflate_internal::window_half];
-  // The link two steps on: prev2[p] == prev[prev[p]] as it was when p was inserted, which
-  // stays so for every link a search still follows. A search walks two chains in step, each
-  // one load after the last, instead of one chain whose every step waits for the one before.
+  // The links two and three steps on: prev2[p] == prev[prev[p]] and prev3[p] ==
+  // prev[prev2[p]] as they were when p was inserted, which stays so for every link a search
+  // still follows. A search walks three chains in step, each one load after the last,
+  // instead of one chain whose every step waits for the one before.
   uint16_t prev2[deflate_internal::window_half];
+  uint16_t prev3[deflate_internal::window_half];
 
   // Symbols of the current block: distance 0 marks a literal in `lc`, else lc = length - 3.
   uint8_t sym_lc[deflate_internal::lit_buffer_size];
