@@ -10,8 +10,8 @@ for a compressor than plain binaries and text. Per package this writes:
         and as raw 20- or 32-byte digests, OIDs and attributes, a certificate, a signature;
   .chm  a help file: headers and a directory of page names, then compressed content (noise);
   .exe  an installer: a real PE stub followed by a compressed payload (noise).
-The share of each kind follows a typical set of vendor packages (about 40 % PE code, a third
-incompressible payloads). Seeded: the same prefix gives the same corpus.
+The shares follow a typical set of vendor packages: PE code, and nearly half of it compressed
+payloads. Seeded: the same prefix gives the same corpus.
 usage: make_driver_corpus.py <prefix> <output-folder> [megabytes]
 """
 import os

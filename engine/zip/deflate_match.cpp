@@ -13,7 +13,7 @@ namespace {
 struct level_config {
   uint16_t good, lazy, nice, chain;
 };
-const level_config configs[10] = {
+constexpr level_config configs[10] = {
     {0, 0, 0, 0},     {4, 4, 8, 4},       {4, 5, 16, 8},       {4, 6, 32, 32},
     {4, 4, 16, 16},   {8, 16, 32, 32},    {8, 16, 128, 128},   {8, 32, 128, 256},
     {32, 128, 258, 1024}, {32, 258, 258, 4096}};
@@ -66,9 +66,16 @@ constexpr uint32_t first_three = 0x00FFFFFFu;
 
 // Whether a search at `pos` with nothing to beat but two bytes can find a match, for the
 // chain from `head` (not 0): false when none of the first three candidates in reach agrees
-// on three bytes and the chain ends within them. Most searches in data that does not
-// compress end here, with no branch per candidate. Every level walks at least four links
-// at a time like this (the search's chain is cut only when a match of good_match is held).
+// on three bytes and the chain ends within them, which is the search's answer too, since
+// every level's chain lets it look at four candidates at least while it holds no match.
+// Most searches in data that does not compress end here, with no branch per candidate.
+constexpr bool chains_of_four_at_least() {
+  for (int level = 1; level <= 8; ++level)
+    if (configs[level].chain < 4) return false;
+  return true;
+}
+static_assert(chains_of_four_at_least(), "may_beat_two stands for a search of four candidates");
+
 inline bool may_beat_two(const deflate_state& s, unsigned pos, unsigned head) {
   const uint8_t* w = s.window;
   unsigned limit = pos > max_dist ? pos - max_dist : 0;
@@ -371,7 +378,7 @@ void deflate_init_matcher(deflate_state& s) {
   }
   // The compares run up to a match's length and a word past the data, and what they read
   // there must not depend on what the heap held: zeros, as after the input's end.
-  std::memset(s.window + s.lookahead, 0, std::min<unsigned>(window_slack, sizeof s.window - s.lookahead));
+  std::memset(s.window + s.lookahead, 0, window_slack);
   // The links of every position the input can reach: all of them unless it ended already.
   unsigned links = s.eof ? std::min(s.lookahead + 1, window_half) : window_half;
   std::memset(s.prev, 0, links * sizeof s.prev[0]);
