@@ -13,7 +13,7 @@ namespace {
 struct level_config {
   uint16_t good, lazy, nice, chain;
 };
-const level_config configs[10] = {
+constexpr level_config configs[10] = {
     {0, 0, 0, 0},     {4, 4, 8, 4},       {4, 5, 16, 8},       {4, 6, 32, 32},
     {4, 4, 16, 16},   {8, 16, 32, 32},    {8, 16, 128, 128},   {8, 32, 128, 256},
     {32, 128, 258, 1024}, {32, 258, 258, 4096}};
@@ -57,13 +57,46 @@ inline unsigned match_length_at(const uint8_t* scan, const uint8_t* match) {
 
 inline void update_hash(unsigned& h, uint8_t c) { h = ((h << hash_shift) ^ c) & hash_mask; }
 
+// The first three bytes of a four-byte load, wherever they lie in the word.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr uint32_t first_three = 0xFFFFFF00u;
+#else
+constexpr uint32_t first_three = 0x00FFFFFFu;
+#endif
+
+// Whether a search at `pos` with nothing to beat but two bytes can find a match, for the
+// chain from `head` (not 0): false when none of the first three candidates in reach agrees
+// on three bytes and the chain ends within them, which is the search's answer too, since
+// every level's chain lets it look at four candidates at least while it holds no match.
+// Most searches in data that does not compress end here, with no branch per candidate.
+constexpr bool chains_of_four_at_least() {
+  for (int level = 1; level <= 8; ++level)
+    if (configs[level].chain < 4) return false;
+  return true;
+}
+static_assert(chains_of_four_at_least(), "may_beat_two stands for a search of four candidates");
+
+inline bool may_beat_two(const deflate_state& s, unsigned pos, unsigned head) {
+  const uint8_t* w = s.window;
+  unsigned limit = pos > max_dist ? pos - max_dist : 0;
+  unsigned c2 = s.prev[head & window_mask], c3 = s.prev2[head & window_mask], c4 = s.prev3[head & window_mask];
+  uint32_t want = load32(w + pos) & first_three;
+  unsigned m1 = (load32(w + head) & first_three) == want;
+  unsigned m2 = (load32(w + c2) & first_three) == want;
+  unsigned m3 = (load32(w + c3) & first_three) == want;
+  // Links are only followed from a candidate in reach: a stale one's slot may be reused.
+  unsigned in_reach = pos - head <= max_dist;
+  return in_reach & (m1 | ((c2 > limit) & (m2 | ((c3 > limit) & (m3 | (c4 > limit))))));
+}
+
 // Inserts the string at `pos` and gives the previous head of its chain.
 inline unsigned insert_string(deflate_state& s, unsigned pos) {
   update_hash(s.ins_h, s.window[pos + min_match - 1]);
   unsigned head = s.head[s.ins_h];
-  uint16_t after = s.prev[head & window_mask];
+  uint16_t after = s.prev[head & window_mask], after2 = s.prev2[head & window_mask];
   s.prev[pos & window_mask] = uint16_t(head);
   s.prev2[pos & window_mask] = after;
+  s.prev3[pos & window_mask] = after2;
   s.head[s.ins_h] = uint16_t(pos);
   return head;
 }
@@ -76,6 +109,7 @@ void slide_window(deflate_state& s) {
   for (unsigned n = 0; n < hash_size; ++n) s.head[n] = uint16_t(s.head[n] >= window_half ? s.head[n] - window_half : 0);
   for (unsigned n = 0; n < window_half; ++n) s.prev[n] = uint16_t(s.prev[n] >= window_half ? s.prev[n] - window_half : 0);
   for (unsigned n = 0; n < window_half; ++n) s.prev2[n] = uint16_t(s.prev2[n] >= window_half ? s.prev2[n] - window_half : 0);
+  for (unsigned n = 0; n < window_half; ++n) s.prev3[n] = uint16_t(s.prev3[n] >= window_half ? s.prev3[n] - window_half : 0);
 }
 
 // Reads once into the free room behind the data; a result of 0 ends the input.
@@ -120,14 +154,15 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   }
   const uint8_t* window = s.window;
   const uint8_t* scan = window + s.strstart;
-  const uint16_t* prev2 = s.prev2;
+  const uint16_t* prev3 = s.prev3;
   uint16_t scan_start = load16(scan);
-  // The candidate and the one after it; the one after that comes from prev2 of the first.
-  unsigned next_match = s.prev[cur_match & window_mask];
+  // The candidate and the two after it; the one after those comes from prev3 of the first.
+  unsigned next_match = s.prev[cur_match & window_mask], next2_match = s.prev2[cur_match & window_mask];
   auto step = [&]() {
-    unsigned further = prev2[cur_match & window_mask];
+    unsigned further = prev3[cur_match & window_mask];
     cur_match = next_match;
-    next_match = further;
+    next_match = next2_match;
+    next2_match = further;
   };
   // A candidate can only beat best_len when it agrees on the bytes up to best_len, so the
   // last of those are checked first: two while best_len is 2, then four.
@@ -153,9 +188,25 @@ unsigned longest_match(deflate_state& s, unsigned cur_match) {
   uint32_t scan_end = load32(scan + best_len - 3);
   const uint8_t* window_end = window + best_len - 3;  // + candidate: its last four bytes to check
   for (;;) {
-    // Most candidates fail the end check: walk on with nothing else in the loop.
-    while (load32(window_end + cur_match) != scan_end) {
-      step();
+    // Most candidates fail the end check: walk on with nothing else in the loop, the three
+    // chains a step each at a time.
+    for (;;) {
+      if (load32(window_end + cur_match) == scan_end) break;
+      if (next_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
+      if (load32(window_end + next_match) == scan_end) {
+        step();
+        break;
+      }
+      if (next2_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
+      if (load32(window_end + next2_match) == scan_end) {
+        step();
+        step();
+        break;
+      }
+      unsigned a = prev3[cur_match & window_mask], b = prev3[next_match & window_mask];
+      next2_match = prev3[next2_match & window_mask];
+      cur_match = a;
+      next_match = b;
       if (cur_match <= limit || --chain == 0) return best_len <= s.lookahead ? best_len : s.lookahead;
     }
     const uint8_t* match = window + cur_match;
@@ -188,7 +239,7 @@ void run_greedy(deflate_state& s) {
   while (s.lookahead != 0 && !s.stopped) {
     unsigned hash_head = s.lookahead >= min_match ? insert_string(s, s.strstart) : 0;
     unsigned match_length = 0;
-    if (hash_head != 0 && s.strstart - hash_head <= max_dist) match_length = longest_match(s, hash_head);
+    if (hash_head != 0 && may_beat_two(s, s.strstart, hash_head)) match_length = longest_match(s, hash_head);
     bool flush;
     if (match_length >= min_match) {
       flush = tally(s, s.strstart - s.match_start, match_length - min_match);
@@ -202,7 +253,7 @@ void run_greedy(deflate_state& s) {
         update_hash(s.ins_h, s.window[s.strstart + 1]);
       }
     } else {
-      flush = tally(s, 0, s.window[s.strstart]);
+      flush = tally_literal(s, s.window[s.strstart]);
       s.lookahead--;
       s.strstart++;
     }
@@ -220,7 +271,24 @@ void run_lazy(deflate_state& s) {
     s.prev_length = match_length;
     unsigned prev_match = s.match_start;
     match_length = min_match - 1;
-    if (hash_head != 0 && s.prev_length < s.max_lazy && s.strstart - hash_head <= max_dist) {
+    if (s.prev_length < min_match && match_available) {
+      // Nothing pending but a literal: while the search cannot find a match, send the literal
+      // and step on, here and not through the whole step below.
+      bool low = false;
+      while (hash_head == 0 || !may_beat_two(s, s.strstart, hash_head)) {
+        if (tally_literal(s, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
+        s.strstart++;
+        s.lookahead--;
+        if ((low = s.lookahead < min_lookahead)) break;
+        hash_head = insert_string(s, s.strstart);
+      }
+      if (low) {
+        refill(s);
+        continue;
+      }
+      match_length = longest_match(s, hash_head);
+      if (match_length == min_match && s.strstart - s.match_start > too_far) match_length = min_match - 1;
+    } else if (hash_head != 0 && s.prev_length < s.max_lazy && s.strstart - hash_head <= max_dist) {
       match_length = longest_match(s, hash_head);
       if (match_length == min_match && s.strstart - s.match_start > too_far) match_length = min_match - 1;
     }
@@ -237,7 +305,7 @@ void run_lazy(deflate_state& s) {
       match_length = min_match - 1;
       if (flush && !emit_flush(s, false)) return;
     } else if (match_available) {
-      if (tally(s, 0, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
+      if (tally_literal(s, s.window[s.strstart - 1]) && !emit_flush(s, false)) return;
       s.strstart++;
       s.lookahead--;
     } else {
@@ -288,9 +356,6 @@ void deflate_init_matcher(deflate_state& s) {
     if (s.level <= 2) *s.flags |= zip_flag_deflate_fast;
   }
   std::memset(s.head, 0, sizeof s.head);
-  std::memset(s.prev, 0, sizeof s.prev);
-  std::memset(s.prev2, 0, sizeof s.prev2);
-  std::memset(s.window, 0, sizeof s.window);
   s.strstart = 0;
   s.block_start = 0;
   s.lookahead = 0;
@@ -311,6 +376,14 @@ void deflate_init_matcher(deflate_state& s) {
     }
     s.lookahead += unsigned(n);
   }
+  // The compares run up to a match's length and a word past the data, and what they read
+  // there must not depend on what the heap held: zeros, as after the input's end.
+  std::memset(s.window + s.lookahead, 0, window_slack);
+  // The links of every position the input can reach: all of them unless it ended already.
+  unsigned links = s.eof ? std::min(s.lookahead + 1, window_half) : window_half;
+  std::memset(s.prev, 0, links * sizeof s.prev[0]);
+  std::memset(s.prev2, 0, links * sizeof s.prev2[0]);
+  std::memset(s.prev3, 0, links * sizeof s.prev3[0]);
   s.ins_h = 0;
   update_hash(s.ins_h, s.window[0]);
   update_hash(s.ins_h, s.window[1]);

@@ -60,10 +60,12 @@ struct deflate_state {
   unsigned good_match, max_lazy, nice_match, max_chain;
   uint16_t head[deflate_internal::hash_size];
   uint16_t prev[deflate_internal::window_half];
-  // The link two steps on: prev2[p] == prev[prev[p]] as it was when p was inserted, which
-  // stays so for every link a search still follows. A search walks two chains in step, each
-  // one load after the last, instead of one chain whose every step waits for the one before.
+  // The links two and three steps on: prev2[p] == prev[prev[p]] and prev3[p] ==
+  // prev[prev2[p]] as they were when p was inserted, which stays so for every link a search
+  // still follows. A search walks three chains in step, each one load after the last,
+  // instead of one chain whose every step waits for the one before.
   uint16_t prev2[deflate_internal::window_half];
+  uint16_t prev3[deflate_internal::window_half];
 
   // Symbols of the current block: distance 0 marks a literal in `lc`, else lc = length - 3.
   uint8_t sym_lc[deflate_internal::lit_buffer_size];
@@ -105,6 +107,18 @@ inline unsigned d_code(const deflate_state& s, unsigned dist_minus_1) {
 
 // Records one symbol; true when the block should end here.
 bool tally(deflate_state& s, unsigned dist, unsigned lc);
+// The end-of-block test after a symbol: a full buffer, or every 4096 symbols the estimate.
+bool block_should_end(deflate_state& s);
+
+// tally for a literal, with the test only where it can say yes.
+inline bool tally_literal(deflate_state& s, unsigned c) {
+  unsigned i = s.last_lit++;
+  s.sym_lc[i] = uint8_t(c);
+  s.sym_dist[i] = 0;
+  s.lit_freq[c]++;
+  if ((s.last_lit & 0xFFF) != 0 && s.last_lit != lit_buffer_size - 1) return false;
+  return block_should_end(s);
+}
 // Sends the block of `stored_len` input bytes that starts at `buf` (null once slid away).
 void flush_block(deflate_state& s, const uint8_t* buf, unsigned long stored_len, bool last);
 void init_block(deflate_state& s);

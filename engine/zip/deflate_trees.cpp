@@ -269,6 +269,10 @@ bool tally(deflate_state& s, unsigned dist, unsigned lc) {
     s.lit_freq[s.length_code[lc] + literals + 1]++;
     s.dist_freq[dc]++;
   }
+  return block_should_end(s);
+}
+
+bool block_should_end(deflate_state& s) {
   if (s.level > 2 && (s.last_lit & 0xFFF) == 0) {
     // Mostly literals that code to under half their size: a fresh block may do better.
     unsigned long out_length = s.last_lit * 8ul;

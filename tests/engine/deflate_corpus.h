@@ -2,6 +2,7 @@
 // the machine (Wine's own DLLs), so that no test data is committed.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -32,6 +33,33 @@ inline std::string deflate_text(size_t size, uint32_t seed) {
     s += words[n % (sizeof words / sizeof *words)];
     s += (n >> 8) % 7 == 0 ? "\r\n" : " ";
     if ((n >> 12) % 11 == 0) s += std::to_string(n % 100000);
+  }
+  s.resize(size);
+  return s;
+}
+
+// Noise with short pieces of itself copied in from up to 30000 bytes back: matches of three
+// to eight bytes among candidates that mostly fail.
+inline std::string deflate_noise_with_echoes(size_t size, uint32_t seed) {
+  std::string s = deflate_noise(size, seed);
+  uint64_t x = seed * 0x2545F4914F6CDD1Dull + 3;
+  for (size_t at = 40; at + 8 < size; at += 37 + (x >> 59)) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    size_t back = 1 + (x >> 20) % std::min<size_t>(at, 30000);
+    s.replace(at, 3 + (x >> 10) % 6, s, at - back, 3 + (x >> 10) % 6);
+  }
+  return s;
+}
+
+// Records like a binary's tables: zeros, small counters and repeated words.
+inline std::string deflate_records(size_t size) {
+  std::string s;
+  for (uint32_t n = 0; s.size() < size; ++n) {
+    char rec[16] = {};
+    rec[0] = char(n & 0xFF), rec[1] = char((n >> 8) & 0x0F);
+    rec[4] = char(n % 7 == 0 ? 0x90 : 0x48), rec[5] = char(0x8B);
+    rec[8 + n % 8] = char(n * 37);
+    s.append(rec, sizeof rec);
   }
   s.resize(size);
   return s;
