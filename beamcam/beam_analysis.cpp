@@ -19,6 +19,47 @@ int32_t find_edge(Value value, int32_t from, int32_t step, int32_t limit, int32_
 
 int32_t rounded_middle(int32_t a, int32_t b) { return int32_t(std::trunc((a + b) * 0.5 + 0.5)); }
 
+// Once min <= 1 and peak >= 765, the rest of each row is skipped after its first pixel.
+bool full_range_seen(const beam_measurement& m) { return m.min <= 1 && m.peak >= CombinedMax; }
+
+// Pixel by pixel: a greater value is the peak, else a smaller one the minimum, until the
+// full range is seen.
+void scan_pixels(const int16_t* row, int32_t r, beam_measurement& m) {
+  for (int32_t c = 0; c < FrameWidth; ++c) {
+    const int v = row[c];
+    if (v > m.peak) {
+      m.peak = v;
+      m.peak_x = c;
+      m.peak_y = r;
+    } else if (v < m.min) {
+      m.min = v;
+    }
+    if (full_range_seen(m)) return;
+  }
+}
+
+// The same for one row, its largest and smallest value first: the minimum only falls and the
+// peak only rises, so when the row does not complete the range, no pixel of it stopped the
+// visit, and the peak is the first pixel at the row's largest value if that beats the peak.
+void scan_row(const int16_t* row, int32_t r, beam_measurement& m) {
+  if (full_range_seen(m)) return scan_pixels(row, r, m);
+  int16_t largest = row[0], smallest = row[0];
+  for (int32_t c = 0; c < FrameWidth; ++c) {
+    largest = row[c] > largest ? row[c] : largest;
+    smallest = row[c] < smallest ? row[c] : smallest;
+  }
+  const int peak = largest > m.peak ? largest : m.peak, min = smallest < m.min ? smallest : m.min;
+  if (min <= 1 && peak >= CombinedMax) return scan_pixels(row, r, m);
+  if (largest > m.peak) {
+    int32_t c = 0;
+    while (row[c] != largest) ++c;
+    m.peak = largest;
+    m.peak_x = c;
+    m.peak_y = r;
+  }
+  m.min = min;
+}
+
 std::string pair_text(long long a, long long b) { return std::to_string(a) + " , " + std::to_string(b); }
 
 }  // namespace
@@ -42,21 +83,8 @@ beam_measurement measure_beam(const int16_t* frame, double pixel_size_x, double 
                               double width_divisor) {
   beam_measurement m;
   m.min = m.peak = pixel(frame, 0, 0);
-  for (int32_t r = 0; r < FrameHeight; ++r) {
-    const int16_t* row = frame + size_t(r) * FrameWidth;
-    for (int32_t c = 0; c < FrameWidth; ++c) {
-      int v = row[c];
-      if (v > m.peak) {
-        m.peak = v;
-        m.peak_x = c;
-        m.peak_y = r;
-      } else if (v < m.min) {
-        m.min = v;
-      }
-      // Once the full range is seen, only the first pixel of each row can change anything.
-      if (m.min <= 1 && m.peak >= CombinedMax) break;
-    }
-  }
+  for (int32_t r = 0; r < FrameHeight; ++r)
+    scan_row(frame + size_t(r) * FrameWidth, r, m);
 
   const double threshold = m.peak / width_divisor;
   auto along_row = [&](int32_t r) { return [=](int32_t c) { return pixel(frame, c, r); }; };

@@ -11,12 +11,17 @@ int palette_index(int v) {
 }
 
 void recolour_frame(const int16_t* frame, const palette_bytes& palette, uint8_t* display) {
-  for (size_t i = 0; i < FramePixels; ++i, display += 3) {
-    const uint8_t* colour = palette.data() + size_t(palette_index(frame[i])) * 3;
-    display[0] = colour[0];
-    display[1] = colour[1];
-    display[2] = colour[2];
+  // Below 0 every value takes entry 0 and from 765 on entry 1023, so the colours of 0..765
+  // are all there is; each entry is padded to four bytes so that one copy moves a pixel.
+  uint8_t colours[CombinedMax + 1][4] = {};
+  for (int v = 0; v <= CombinedMax; ++v) std::memcpy(colours[v], palette.data() + size_t(palette_index(v)) * 3, 3);
+  // Four bytes each, the fourth overwritten by the next pixel; the last pixel gets three.
+  for (size_t i = 0; i + 1 < FramePixels; ++i, display += 3) {
+    const int v = frame[i];
+    std::memcpy(display, colours[v < 0 ? 0 : v > CombinedMax ? CombinedMax : v], 4);
   }
+  const int v = frame[FramePixels - 1];
+  std::memcpy(display, colours[v < 0 ? 0 : v > CombinedMax ? CombinedMax : v], 3);
 }
 
 bool palette_from_colour_bar(const bmp24_image& colour_bar, palette_bytes& palette) {

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "beamcam/peak_smoothing.h"
+#include "beamcam/ring_sums.h"
+
 constexpr int32_t FrameWidth = 720;
 constexpr int32_t FrameHeight = 576;
 constexpr size_t FramePixels = size_t(FrameWidth) * FrameHeight;
@@ -23,6 +26,41 @@ enum acq_mode : int16_t { acq_average = 0, acq_peak_hold = 1 };
 
 // Bytes of one grabbed buffer: rows of 720 RGB24 pixels, the last row the top of the picture.
 inline size_t video_buffer_bytes(int32_t video_lines) { return size_t(FrameWidth) * 3 * size_t(video_lines); }
+
+// The last frames, RingSlots of them one after the other. The store keeps what it needs of
+// them between combinations (the average's sums); a writable pointer taken from outside
+// (tests fill slots directly) makes the next combination read the ring afresh, so write
+// through it before that combination, not after.
+class frame_ring_c {
+ public:
+  frame_ring_c() : values_(FramePixels * RingSlots, 0) {}
+  const int16_t* data() const { return values_.data(); }
+  int16_t* data() {
+    written_ = true;
+    return values_.data();
+  }
+  size_t size() const { return values_.size(); }
+
+ private:
+  friend class frame_store_c;
+  std::vector<int16_t> values_;
+  bool written_ = false;
+};
+
+// The gain of the last combination step as a table of all 65536 values, made by the gain
+// itself whenever the gain changes: one look-up per pixel instead of a product, a cap and a
+// conversion (which a processor without SSE2 pays dearly for).
+class gain_table_c {
+ public:
+  gain_table_c();
+  // What apply_gain(frame, gain) does.
+  void apply(int16_t* frame, double gain);
+
+ private:
+  std::vector<int16_t> gained_;  // by the value's 16 bits
+  double gain_ = 0;
+  bool built_ = false;
+};
 
 class frame_store_c {
  public:
@@ -47,7 +85,7 @@ class frame_store_c {
   uint8_t FramesToAverage = 10;
   double PixelGain = 1.0;
 
-  std::vector<int16_t> FrameRing;  // RingSlots frames, one after the other
+  frame_ring_c FrameRing;
   frame_buffer RawFrame;
   frame_buffer LineInterpBuffer;
   frame_buffer ProcessedFrame;
@@ -56,17 +94,17 @@ class frame_store_c {
   int32_t peak_x = 0, peak_y = 0;
 
  private:
-  // Combines the slots into ProcessedFrame `Block` pixels at a time and finds its peak.
+  // Peak hold: the largest of the slots into ProcessedFrame, and its peak.
   template <size_t Block>
-  void combine(int slots, int& best, size_t& at);
-  std::vector<int32_t> sums_;  // per-pixel accumulator of a combination
+  void hold_peaks(int slots, int& best, size_t& at);
+  // Average: the running sums divided into ProcessedFrame, and its peak.
+  void average(int slots, int& best, size_t& at);
+  ring_sums_c sums_;  // followed only while averaging
+  gain_table_c gain_;
 };
 
 // Stretches the first 480 rows of `source` to 576 rows in `dest`: one interpolated row after
 // every five source rows.
 void stretch_480_to_576(const int16_t* source, int16_t* dest);
-// Replaces the pixels of the square rings around (x, y) by the trimmed mean of their 3 x 3
-// neighbourhood, ring after ring while the ring stays inside the frame.
-void smooth_around_peak(int16_t* frame, int32_t x, int32_t y);
 // v = trunc(v * gain), capped at 765.
 void apply_gain(int16_t* frame, double gain);

@@ -72,6 +72,20 @@ TEST(AnalyzeBeam, StopsLookingAlongARowOnceTheFullRangeIsSeen) {
   EXPECT_EQ(m.peak_y, 0);
 }
 
+TEST(AnalyzeBeam, AfterTheFullRangeMidFrameOnlyFirstPixelsCount) {
+  frame_buffer f = frame_of(500);
+  at(f, 10, 5) = 0;
+  at(f, 20, 5) = 765;  // the range is complete here
+  at(f, 30, 5) = 800;  // not seen
+  at(f, 0, 6) = 900;   // a first pixel: seen
+  at(f, 1, 7) = 1000;  // not seen
+  beam_measurement m = measure_beam(f.data(), 1.0, 1.0, std::exp(2.0));
+  EXPECT_EQ(m.min, 0);
+  EXPECT_EQ(m.peak, 900);
+  EXPECT_EQ(m.peak_x, 0);
+  EXPECT_EQ(m.peak_y, 6);
+}
+
 TEST(AnalyzeBeam, NegativeValuesAndTheFirstPixelAsTheStart) {
   frame_buffer f = frame_of(-5);
   at(f, 10, 10) = -7;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "beamcam/bmp24.h"
@@ -88,6 +89,18 @@ TEST(ImgDis, ConstantFramesTakeTheirPaletteEntry) {
   EXPECT_EQ(palette_index(-1), 0);
   EXPECT_EQ(palette_index(32767), 1023);
   EXPECT_EQ(palette_index(762), 1018);
+}
+
+TEST(ImgDis, EverySixteenBitValueTakesTheEntryOfItsIndex) {
+  auto view = view_with_palette();
+  view->ProfilesOn = 0;
+  frame_buffer f(FramePixels);
+  for (size_t i = 0; i < FramePixels; ++i) f[i] = int16_t(uint16_t(i * 7));  // every value, in no order
+  view->Img_Dis(f.data(), nullptr);
+  size_t wrong = 0;
+  for (size_t i = 0; i < FramePixels; ++i)
+    wrong += std::memcmp(&view->DisplayRGB[i * 3], &view->Palette[size_t(palette_index(f[i])) * 3], 3) != 0;
+  EXPECT_EQ(wrong, 0u);
 }
 
 struct recording_sink : picture_sink_i {

@@ -306,4 +306,101 @@ TEST(CombineFrames, MatchesThePixelByPixelDefinitionForAnyRing) {
   }
 }
 
+// A frame of its own for each seed, with negative values among them.
+frame_buffer seeded_frame(unsigned seed) {
+  frame_buffer f(FramePixels);
+  uint32_t state = seed * 2654435761u + 1;
+  for (auto& v : f) {
+    state = state * 1103515245u + 12345u;
+    v = int16_t(int((state >> 16) % 1500) - 300);
+  }
+  return f;
+}
+
+TEST(CombineFrames, KeptSumsMatchTheWholeRingAfterPushesCountsModesAndWrites) {
+  // The average follows the ring from frame to frame; after each step a combination must be
+  // the one computed afresh from what the ring holds. One store throughout, fresh at the
+  // first case: each case goes on from where the one before left the ring.
+  enum op { push, clear, fill, count, mode, gain, check };
+  struct step {
+    op what;
+    double value = 0;
+  };
+  struct {
+    const char* name;
+    std::vector<step> steps;
+  } cases[] = {
+      {"start-up, ring not full", {{count, 4}, {push, 1}, {check}, {push, 2}, {check}, {push, 3}, {push, 4}, {check}}},
+      {"past the wrap-around",
+       {{count, 3}, {push, 1}, {push, 2}, {push, 3}, {check}, {push, 4}, {check}, {push, 5}, {push, 6}, {push, 7}, {check}}},
+      {"count lowered and raised",
+       {{count, 5}, {push, 1}, {push, 2}, {push, 3}, {push, 4}, {push, 5}, {check}, {count, 3}, {check}, {push, 6},
+        {check}, {count, 7}, {check}, {push, 7}, {check}}},
+      {"count below the position", {{count, 8}, {push, 1}, {push, 2}, {push, 3}, {count, 2}, {check}, {push, 4}, {check}}},
+      {"mode switches",
+       {{count, 4}, {push, 1}, {push, 2}, {push, 3}, {push, 4}, {check}, {mode, acq_peak_hold}, {check}, {push, 5},
+        {check}, {mode, acq_average}, {check}, {push, 6}, {check}}},
+      {"slots written from outside",
+       {{count, 3}, {push, 1}, {push, 2}, {push, 3}, {check}, {clear, 1}, {check}, {push, 4}, {fill, 2}, {check},
+        {push, 5}, {check}}},
+      {"gain changes", {{count, 2}, {push, 1}, {push, 2}, {gain, 1.5}, {check}, {gain, 0.37}, {push, 3}, {check}}},
+      {"every slot, then one", {{count, 255}, {push, 1}, {check}, {push, 2}, {check}, {count, 0}, {push, 3}, {check}}},
+  };
+  auto s = std::make_unique<frame_store_c>();
+  for (const auto& c : cases) {
+    int checks = 0;
+    for (const step& st : c.steps) {
+      const int n = int(st.value);
+      switch (st.what) {
+        case push: s->store_in_ring(seeded_frame(unsigned(n)).data()); break;
+        case clear: std::fill_n(s->FrameRing.data() + size_t(n) * FramePixels, FramePixels, int16_t(0)); break;
+        case fill: {
+          frame_buffer f = seeded_frame(unsigned(100 + n));
+          std::copy(f.begin(), f.end(), s->FrameRing.data() + size_t(n) * FramePixels);
+          break;
+        }
+        case count: s->FramesToAverage = uint8_t(n); break;
+        case mode: s->AcqMode = int16_t(n); break;
+        case gain: s->PixelGain = st.value; break;
+        case check: {
+          ++checks;
+          s->CombineFrames();
+          int x = 0, y = 0;
+          frame_buffer expected = plain::combine(*s, x, y);
+          EXPECT_TRUE(s->ProcessedFrame == expected) << c.name << ", check " << checks;
+          EXPECT_EQ(s->peak_x, x) << c.name << ", check " << checks;
+          EXPECT_EQ(s->peak_y, y) << c.name << ", check " << checks;
+          break;
+        }
+      }
+    }
+  }
+}
+
+TEST(SmoothAroundPeak, LongPassesGiveWhatThePlainPassesGive) {
+  // Long passes run in pieces from guessed starts; whatever the values, the frame must come
+  // out as the plain pixel-by-pixel passes leave it.
+  struct {
+    const char* name;
+    int (*value)(int c, int r, uint32_t& state);
+  } frames[] = {
+      {"noise", [](int, int, uint32_t& st) { return int(((st = st * 1103515245u + 12345u) >> 16) % 766); }},
+      {"full 16-bit range", [](int, int, uint32_t& st) { return int(int16_t((st = st * 1103515245u + 12345u) >> 16)); }},
+      {"checkerboard of extremes", [](int c, int r, uint32_t&) { return (c + r) % 2 ? INT16_MAX : INT16_MIN; }},
+      {"ramp", [](int c, int r, uint32_t&) { return c + r; }},
+      {"above 800", [](int c, int r, uint32_t&) { return 1000 + (c * 7 + r * 3) % 50; }},
+  };
+  for (const auto& f : frames)
+    for (auto [x, y] : {std::pair{360, 288}, {2, 300}, {716, 573}, {100, 50}}) {
+      frame_buffer frame(FramePixels);
+      uint32_t state = 11;
+      for (int r = 0; r < FrameHeight; ++r)
+        for (int c = 0; c < FrameWidth; ++c) at(frame, c, r) = int16_t(f.value(c, r, state));
+      frame_buffer expected = frame;
+      plain::smooth(expected, x, y);
+      smooth_around_peak(frame.data(), x, y);
+      EXPECT_TRUE(frame == expected) << f.name << " around " << x << ", " << y;
+    }
+}
+
 }  // namespace

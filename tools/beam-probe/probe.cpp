@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "beamcam/beam_view.h"
 #include "beamcam/bmp24.h"
@@ -226,7 +227,7 @@ std::string run_step(const std::vector<std::string>& w, frame_store_c& store, co
   } else if (step == "write" && w.size() == 3 && w[1] == "rawtext") {
     if (!write_whole(w[2], raw_frame_text(store.RawFrame.data()))) return "cannot write " + w[2];
   } else if (step == "write" && w.size() == 4 && w[1] == "slot" && to_int(w[2], 0, RingSlots - 1, n)) {
-    if (!write_whole(w[3], frame_to_bytes(store.FrameRing.data() + size_t(n) * FramePixels)))
+    if (!write_whole(w[3], frame_to_bytes(std::as_const(store.FrameRing).data() + size_t(n) * FramePixels)))
       return "cannot write " + w[3];
   } else {
     return "bad step";
