@@ -58,7 +58,7 @@ const char* home_caption_font(bool japanese);
 #include "framework/window.h"
 #include "widgets/bitmap_button.h"
 
-// The facts the page shows: the ones read at start-up.
+// The facts the page shows: the ones read at start-up, none while that read still runs.
 home_facts current_home_facts();
 
 class home_window_c : public window_impl<home_window_c> {
@@ -86,5 +86,7 @@ class home_window_c : public window_impl<home_window_c> {
  private:
   LRESULT on_create(HWND window);
   void on_size(int width, int height);
+  // Paints the facts anew once their start-up read has ended.
+  void on_facts_timer();
 };
 #endif

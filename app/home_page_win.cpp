@@ -14,6 +14,9 @@
 namespace {
 
 constexpr int start_button_id = 1;
+// While the start-up read of the machine's facts runs, the page looks for its end this often.
+constexpr UINT_PTR facts_timer_id = 1;
+constexpr UINT facts_poll_ms = 100;
 
 void text_at(HDC dc, int x, int y, const char16_t* text) {
   TextOutW(dc, x, y, as_wide(text), static_cast<int>(u16_length(text)));
@@ -26,6 +29,7 @@ HFONT font_or_default(HFONT font) {
 }  // namespace
 
 home_facts current_home_facts() {
+  if (wmi_facts_pending()) return {};  // still being read: shown once the read ends
   return {system_maker, system_model, os_caption, processor_name, display_name, sound_name};
 }
 
@@ -53,7 +57,14 @@ LRESULT home_window_c::on_create(HWND window) {
     start_button.text_x = 120;
     start_button.text_y = 29 + text_y_adjust_large;
   }
+  if (wmi_facts_pending()) SetTimer(window, facts_timer_id, facts_poll_ms, nullptr);
   return 0;
+}
+
+void home_window_c::on_facts_timer() {
+  if (wmi_facts_pending()) return;
+  KillTimer(handle(), facts_timer_id);
+  InvalidateRect(handle(), nullptr, FALSE);
 }
 
 void home_window_c::on_size(int width, int height) {
@@ -127,6 +138,11 @@ bool home_window_c::process_window_message(HWND window, UINT message, WPARAM wpa
         return true;
       }
       return false;
+    case WM_TIMER:
+      if (wparam != facts_timer_id) return false;
+      on_facts_timer();
+      result = 0;
+      return true;
     case WM_ERASEBKGND:
       result = 1;
       return true;

@@ -25,6 +25,13 @@ namespace {
 // Set when a quit left a worker running past its wait: the engine state it uses stays.
 bool engine_state_in_use = false;
 
+// A thread's timer message comes only when none of the thread's windows waits for its paint:
+// the machine's facts are read from then on, so that their read never delays the first paint.
+void CALLBACK start_facts_after_paint(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  start_wmi_facts();
+}
+
 }  // namespace
 
 std::vector<std::u16string> program_arguments() {
@@ -85,7 +92,7 @@ int init_application(bool (*system_facts)(), int (*show_failure)(const wchar_t* 
       SetCurrentDirectoryW(path);
     }
   }
-  query_wmi_facts();
+  // The WMI facts come later, once the main window has painted (run_main_window).
   if (!system_facts()) {
     wchar_t text[256];
     wsprintfW(text, L"Application initialization failed, error code: %d.", 1);
@@ -114,14 +121,19 @@ int init_application() { return init_application(init_system_info, show_init_fai
 int run_main_window(int show_command) {
   auto loop = std::make_unique<message_loop_c>();
   app_module().add_message_loop(loop.get());
+  // The WMI facts (a second's work on some systems) are read on a worker once the window has
+  // painted; from here on their readers wait for them, or show none meanwhile.
+  wmi_facts_begin();
   auto main = std::make_unique<main_window_c>();
   start_switch start = program_start_switch();
   if (!main->create_window(start)) {
     main.reset();
     app_module().remove_message_loop();
+    wmi_facts_end();
     return -1;
   }
   if (start != start_switch::autorun) ShowWindow(main->handle(), show_command);
+  if (!SetTimer(nullptr, 0, 0, start_facts_after_paint)) start_wmi_facts();
   int result = loop->run();
   app_module().remove_message_loop();
   engine_state_in_use = main->work_left_running() || worker_task_c::live_threads() > 0;

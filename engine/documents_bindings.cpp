@@ -13,4 +13,7 @@ driver_config_target settings_config_target() {
   return {&server_desc, &app_settings.Autorun, app_settings.UninstallLink, save_all_settings};
 }
 
-request_client_facts machine_client_facts() { return {os_name_text(), processor_name, system_uuid}; }
+request_client_facts machine_client_facts() {
+  wait_for_wmi_facts();  // read on the matching worker; the start-up read may still run
+  return {os_name_text(), processor_name, system_uuid};
+}

@@ -86,6 +86,7 @@ TiXmlElement* machine_element(const report_machine_facts& m) {
 }  // namespace
 
 report_machine_facts machine_report_facts() {
+  wait_for_wmi_facts();  // the start-up read may still run
   report_machine_facts m;
   m.os = os_caption;
   m.is_64_bit = system_is_64_bit();

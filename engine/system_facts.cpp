@@ -1,5 +1,8 @@
 #include "engine/system_facts.h"
 
+#include <condition_variable>
+#include <mutex>
+
 #include "widgets/size_text.h"
 
 os_version_record os_version_info;
@@ -21,6 +24,11 @@ std::u16string& system_maker = *new std::u16string;
 std::u16string& system_model = *new std::u16string;
 
 namespace {
+
+// Whether the start-up read of the WMI texts runs; never destroyed, like the texts.
+std::mutex& wmi_lock = *new std::mutex;
+std::condition_variable& wmi_done = *new std::condition_variable;
+bool wmi_running = false;
 
 bool is_space(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f'; }
 
@@ -74,6 +82,29 @@ int32_t class_of_6_2_and_above(uint32_t major, uint32_t minor) {
 }
 
 }  // namespace
+
+void wmi_facts_begin() {
+  std::lock_guard<std::mutex> hold(wmi_lock);
+  wmi_running = true;
+}
+
+void wmi_facts_end() {
+  {
+    std::lock_guard<std::mutex> hold(wmi_lock);
+    wmi_running = false;
+  }
+  wmi_done.notify_all();
+}
+
+bool wmi_facts_pending() {
+  std::lock_guard<std::mutex> hold(wmi_lock);
+  return wmi_running;
+}
+
+void wait_for_wmi_facts() {
+  std::unique_lock<std::mutex> hold(wmi_lock);
+  wmi_done.wait(hold, [] { return !wmi_running; });
+}
 
 void read_wmi_facts(wmi_source& wmi) {
   read_first(wmi, u"Win32_Processor", u"name", processor_name);

@@ -77,11 +77,24 @@ class wmi_source {
                           std::vector<std::u16string>& values) = 0;
 };
 
-// Start-up, first step: the WMI texts (COM is initialised on the calling thread). 0, or -1
-// when WMI cannot be reached; a fact that cannot be read stays empty either way.
+// The WMI texts in place (COM is initialised on the calling thread). 0, or -1 when WMI cannot
+// be reached; a fact that cannot be read stays empty either way.
 int query_wmi_facts();
 // The queries over a given source.
 void read_wmi_facts(wmi_source& wmi);
+
+// At start-up the WMI texts are read on a thread of their own once the main window has painted
+// (a WMI query can take a second). From wmi_facts_begin until that read ends the texts belong
+// to it: a reader on the user-interface thread asks wmi_facts_pending() and shows none
+// meanwhile; a reader on a worker thread calls wait_for_wmi_facts() first.
+void start_wmi_facts();
+// True while a read started by start_wmi_facts runs.
+bool wmi_facts_pending();
+// Returns once no such read runs (at once when none was started).
+void wait_for_wmi_facts();
+// The read's bounds, for whoever runs it: from begin until end it is pending.
+void wmi_facts_begin();
+void wmi_facts_end();
 
 // Start-up, second step: the version, the processor, the paths. False only when the Windows
 // version cannot be read.

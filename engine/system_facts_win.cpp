@@ -131,6 +131,30 @@ int query_wmi_facts() {
   return 0;
 }
 
+namespace {
+
+DWORD WINAPI wmi_facts_thread(void*) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  query_wmi_facts();
+  CoUninitialize();
+  wmi_facts_end();
+  return 0;
+}
+
+}  // namespace
+
+void start_wmi_facts() {
+  wmi_facts_begin();
+  HANDLE thread = CreateThread(nullptr, 0, wmi_facts_thread, nullptr, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);  // nobody joins it: the readers wait for wmi_facts_end
+    return;
+  }
+  // No thread to be had: read them here, as before.
+  query_wmi_facts();
+  wmi_facts_end();
+}
+
 bool detect_os_version() {
   OSVERSIONINFOEXW v;
   if (!read_version(v)) return false;
@@ -140,7 +164,6 @@ bool detect_os_version() {
   probe.minor = v.dwMinorVersion;
   probe.build = v.dwBuildNumber;
   probe.server_r2 = v.dwMajorVersion == 5 && v.dwMinorVersion == 2 && GetSystemMetrics(SM_SERVERR2) != 0;
-  probe.wmi_version = os_version_text;
   if (v.dwPlatformId == VER_PLATFORM_WIN32_NT && (v.dwMajorVersion > 6 || (v.dwMajorVersion == 6 && v.dwMinorVersion >= 2))) {
     probe.verified_6_2 = is_exactly_6_2();
     OSVERSIONINFOW real;
@@ -149,6 +172,12 @@ bool detect_os_version() {
       probe.real_major = real.dwMajorVersion;
       probe.real_minor = real.dwMinorVersion;
       probe.real_build = real.dwBuildNumber;
+    } else {
+      // Only then does WMI's text decide the version; read here when no read came before
+      // (ntdll has the call on every Windows that reports 6.2, so this path is rare).
+      wait_for_wmi_facts();
+      if (os_version_text.empty()) query_wmi_facts();
+      probe.wmi_version = os_version_text;
     }
   }
   os_version_class c = classify_os_version(probe);

@@ -204,6 +204,47 @@ TEST_F(page_fixture, ShowsTheFactsOfThisMachine) {
   EXPECT_GE(shown, 3);  // this machine's maker, model and processor at least
 }
 
+namespace {
+int facts_reads = 0;
+home_facts count_current_facts() {
+  ++facts_reads;
+  return current_home_facts();
+}
+}  // namespace
+
+// A page made while the start-up read of the facts runs shows their labels without values, and
+// paints itself again with the values once the read has ended.
+TEST_F(page_fixture, WhileTheFactsAreReadShowsNoneAndPaintsThemOnceTheyAreIn) {
+  const std::u16string kept_maker = system_maker, kept_cpu = processor_name;
+  wmi_facts_begin();
+  home_window_c later;
+  later.read_facts = &count_current_facts;
+  RECT area = {187, 0, 800, 600};
+  ASSERT_TRUE(later.create_page(host.handle(), host.handle(), area));
+  system_maker = u"Contoso";  // what the read brings in
+  processor_name = u"Test CPU 3 GHz";
+  gui::pump_for(300);
+  const int y_maker = 600 - 190 + 40, y_cpu = 600 - 190 + 40 + 28 * 2;
+  std::vector<drawn_text> texts = record_paint(later);
+  EXPECT_NE(text_at(texts, 35, y_maker), nullptr);
+  EXPECT_EQ(text_at(texts, 185, y_maker), nullptr);
+  EXPECT_EQ(text_at(texts, 185, y_cpu), nullptr);
+
+  const int reads_before = facts_reads;
+  wmi_facts_end();
+  gui::pump_for(300);
+  EXPECT_GT(facts_reads, reads_before);  // painted again by itself
+  texts = record_paint(later);
+  const drawn_text* maker = text_at(texts, 185, y_maker);
+  const drawn_text* cpu = text_at(texts, 185, y_cpu);
+  ASSERT_NE(maker, nullptr);
+  ASSERT_NE(cpu, nullptr);
+  EXPECT_EQ(maker->text, L"Contoso");
+  EXPECT_EQ(cpu->text, L"Test CPU 3 GHz");
+  system_maker = kept_maker;
+  processor_name = kept_cpu;
+}
+
 TEST_F(page_fixture, JapaneseCaptionsUseTheTwelvePointFont) {
   // Reload as Japanese whatever language the run chose.
   delete_ui_objects();

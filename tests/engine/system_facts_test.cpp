@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <optional>
+#include <thread>
 
 #include "base/text.h"
 #include "widgets/size_text.h"
@@ -170,6 +173,27 @@ TEST(SystemFacts, WmiFailuresLeaveTextsEmpty) {
   read_wmi_facts(none);
   EXPECT_EQ(os_caption, u"");
   EXPECT_EQ(memory_text, u"");
+}
+
+// The start-up read's readers: nothing to wait for unless a read runs, and a waiting worker goes
+// on only once it has ended.
+TEST(SystemFacts, ReadersOfTheWmiTextsWaitOnlyWhileTheirReadRuns) {
+  EXPECT_FALSE(wmi_facts_pending());
+  wait_for_wmi_facts();  // none started: back at once
+
+  wmi_facts_begin();
+  EXPECT_TRUE(wmi_facts_pending());
+  std::atomic<bool> read{false};
+  std::thread reader([&] {
+    wait_for_wmi_facts();
+    read = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(read.load());
+  wmi_facts_end();
+  reader.join();
+  EXPECT_TRUE(read.load());
+  EXPECT_FALSE(wmi_facts_pending());
 }
 
 TEST(SystemFacts, FolderGetsOneBackslash) {
