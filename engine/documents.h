@@ -53,13 +53,10 @@ void add_cdata_text(TiXmlElement* parent, const char* name, const std::string& t
 
 // Reads the answer (exactly `length` bytes, no terminator needed) into the devices' candidates
 // and applies its config element. False when the document is not whole. Each hardware element
-// is parsed, read and freed before the next; the devices are as parse_driver_answer_tree leaves
-// them, for every text.
+// is parsed, read and freed before the next; the devices end as a reading of the whole
+// document's tree would leave them, for every text.
 bool parse_driver_answer(const char* text, size_t length, std::vector<device_info>& devices,
                          const driver_config_target& config);
-// The same reading from the tree of the whole document.
-bool parse_driver_answer_tree(const char* text, size_t length, std::vector<device_info>& devices,
-                              const driver_config_target& config);
 // The device a hardware element's candidates go to (null when its id names no device); false
 // when the element has no id text.
 bool hardware_device(const TiXmlElement& hardware, std::vector<device_info>& devices, device_info*& device);

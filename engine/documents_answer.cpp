@@ -160,22 +160,3 @@ bool hardware_device(const TiXmlElement& hardware, std::vector<device_info>& dev
   device = id ? find_device(devices, ansi_to_u16(id).c_str()) : nullptr;
   return id != nullptr;
 }
-
-bool parse_driver_answer_tree(const char* text, size_t length, std::vector<device_info>& devices,
-                              const driver_config_target& config) {
-  TiXmlDocument doc;
-  if (!parse_network_xml(doc, text, length)) return false;
-  const TiXmlElement* root = doc.RootElement();
-  if (doc.Error() || !root) return false;
-
-  if (const TiXmlElement* c = root->FirstChildElement("config")) parse_driver_config(*c, config);
-
-  const TiXmlElement* hardwares = root->FirstChildElement("hardwares");
-  if (!hardwares || !hardwares->FirstChildElement("hardware")) return false;
-  for (const TiXmlElement* h = hardwares->FirstChildElement("hardware"); h; h = h->NextSiblingElement("hardware")) {
-    device_info* device;
-    if (!hardware_device(*h, devices, device)) return false;
-    if (device) parse_candidate_items(*h, *device);
-  }
-  return true;
-}

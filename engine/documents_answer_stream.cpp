@@ -2,7 +2,7 @@
 // document, its root and "hardwares") are walked here by the parser's own rules, step for step
 // as TiXmlDocument and TiXmlElement parse them; everything below, and every other node, is parsed
 // by tinyxml on its own and freed when read. So the tree of a whole large answer is never held,
-// and the devices end as parse_driver_answer_tree leaves them: a document that turns out not to
+// and the devices end as a reading of the whole tree leaves them: a document that turns out not to
 // parse further on changes nothing, and the config element counts wherever it stands.
 #include <tinyxml.h>
 

@@ -70,6 +70,13 @@ inline bool no_version_check(int, void*) { return true; }
 inline bool no_autorun() { return true; }
 // Seams that keep a main window from the network, the shell and the log-on entry; its questions
 // are answered No.
+// The program's defaults with the version check and the autorun question off.
+inline void quiet_settings() {
+  set_default_settings();
+  app_settings.CheckVersion = 0;
+  app_settings.Autorun = 0;
+}
+
 inline main_window_c::seams quiet_seams() {
   main_window_c::seams s;
   s.open_url = ignore_url;
@@ -96,9 +103,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(service_->running());
     service_->use_for_endpoints();
-    set_default_settings();
-    app_settings.CheckVersion = 0;
-    app_settings.Autorun = 0;
+    quiet_settings();
   }
   void TearDown() override {
     window_.reset();

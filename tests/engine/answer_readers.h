@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <tinyxml.h>
+
 #include "engine/documents.h"
 #include "tests/engine/documents_fixture.h"
 
@@ -23,6 +25,27 @@ inline int& answer_saves() {
   return saves;
 }
 inline void count_answer_save() { ++answer_saves(); }
+
+// The reading of the answer from the tree of the whole document, which the program's own
+// reading must match on every text.
+inline bool parse_driver_answer_tree(const char* text, size_t length, std::vector<device_info>& devices,
+                                     const driver_config_target& config) {
+  TiXmlDocument doc;
+  if (!parse_network_xml(doc, text, length)) return false;
+  const TiXmlElement* root = doc.RootElement();
+  if (doc.Error() || !root) return false;
+
+  if (const TiXmlElement* c = root->FirstChildElement("config")) parse_driver_config(*c, config);
+
+  const TiXmlElement* hardwares = root->FirstChildElement("hardwares");
+  if (!hardwares || !hardwares->FirstChildElement("hardware")) return false;
+  for (const TiXmlElement* h = hardwares->FirstChildElement("hardware"); h; h = h->NextSiblingElement("hardware")) {
+    device_info* device;
+    if (!hardware_device(*h, devices, device)) return false;
+    if (device) parse_candidate_items(*h, *device);
+  }
+  return true;
+}
 
 using answer_reader = bool (*)(const char*, size_t, std::vector<device_info>&, const driver_config_target&);
 

@@ -28,6 +28,7 @@
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
+#include "tests/app/main_window_fixture.h"
 #include "widgets/language.h"
 #include "widgets/message_window.h"
 #include "widgets/ui_font_table.h"
@@ -144,9 +145,7 @@ class AppWindowQuit : public ::testing::Test {
   }
   void SetUp() override {
     record = &record_;
-    set_default_settings();
-    app_settings.CheckVersion = 0;
-    app_settings.Autorun = 0;
+    main_window_test::quiet_settings();
     saved_sleep_ = net_sleep;
     net_sleep = no_net_wait;
   }

@@ -21,6 +21,7 @@
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
+#include "tests/app/main_window_fixture.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
 #include "widgets/message_window.h"
@@ -81,9 +82,7 @@ class AppWindow : public ::testing::Test {
     ASSERT_TRUE(service_->running());
     service_->use_for_endpoints();
     outside = &record_;
-    set_default_settings();
-    app_settings.CheckVersion = 0;
-    app_settings.Autorun = 0;
+    main_window_test::quiet_settings();
   }
   void TearDown() override {
     window_.reset();

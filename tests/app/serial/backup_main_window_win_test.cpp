@@ -19,12 +19,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using main_window_test::quiet_seams;
+using main_window_test::quiet_settings;
 
 TEST(BackupMainWindow, ScanEndFillsThePageButtonThreeShowsItAndQueuedBackupsReachIt) {
   ui_setup ui;
-  set_default_settings();
-  app_settings.CheckVersion = 0;
-  app_settings.Autorun = 0;
+  quiet_settings();
   backup_test::files store;
   write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
   device_info& loose = store.device(u"USB\\LOOSE\\1", u"oem3.inf", u"", u"Loose", u"1.0");

@@ -24,6 +24,7 @@
 #include "tests/support/gui_driver.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
+#include "tests/app/main_window_fixture.h"
 #include "tools/engine-probe/probe.h"
 #include "widgets/app_messages.h"
 #include "widgets/language.h"
@@ -135,9 +136,7 @@ class DownloadPageWindow : public ::testing::Test {
   static void TearDownTestSuite() { delete_ui_objects(); }
 
   void SetUp() override {
-    set_default_settings();
-    app_settings.CheckVersion = 0;
-    app_settings.Autorun = 0;
+    main_window_test::quiet_settings();
     app_settings.AutoBackup = 0;
     app_settings.DebugStatus = 1;
     fs::create_directories(temp.path() / "dl");

@@ -20,12 +20,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using main_window_test::quiet_seams;
+using main_window_test::quiet_settings;
 
 TEST(RestoreMainWindow, ButtonFourShowsTheBackupsMadeMeanwhile) {
   ui_setup ui;
-  set_default_settings();
-  app_settings.CheckVersion = 0;
-  app_settings.Autorun = 0;
+  quiet_settings();
   backup_test::files store;
   write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
   device_info& cam = store.device(u"USB\\CAM\\1", u"oem1.inf", u"fakecam.inf_1", u"Fake Camera", u"2.0");
@@ -73,9 +72,7 @@ void CALLBACK type_backup_folder_and_ok(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(RestoreMainWindow, ANewBackupFolderInThePreferencesReloadsTheShownPage) {
   ui_setup ui;
-  set_default_settings();
-  app_settings.CheckVersion = 0;
-  app_settings.Autorun = 0;
+  quiet_settings();
   backup_test::files store;
   write_file_bytes(fs::path(store.package(u"fakecam.inf_1")) / "fakecam.inf", "[Version]\n");
   device_info& cam = store.device(u"USB\\CAM\\1", u"oem1.inf", u"fakecam.inf_1", u"Fake Camera", u"2.0");
