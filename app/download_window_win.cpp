@@ -256,12 +256,15 @@ void download_window_c::exclude_driver(panel_c* row) {
   next[std::u16string(entry.md5hash)] = entry;
   // Written whole beside the old file and moved over it; when that fails the page keeps the
   // list on disk (or, when that cannot be read, the one it had), and the package stays listed.
-  if (save_exclusion_list(next)) exclusions_.swap(next);
+  const bool saved = save_exclusion_list(next);
+  if (saved) exclusions_.swap(next);
   regroup();
   load_exclusions();
   rebuild();
   if (rows_->handle()) SetFocus(rows_->handle());
   redraw_page();
+  // The user answered Yes: a row that stays must say why.
+  if (!saved && seams_.show_message) seams_.show_message(handle(), 2, get_text("exclusion_hide_failed"));
 }
 
 // A rebuild drops the rows of packages no longer offered; their transfers still run and only a

@@ -83,7 +83,8 @@ void restore_window_c::run_restore() {
   bool failed = !restore_task.start();
   if (!failed) {
     restore_progress_window_c wait(&restore_task, get_text("btn_panel_restore"));
-    // 1: the job failed (no extractor, an unsafe name, an archive that does not extract).
+    // 1: the job failed (no extractor, an unsafe name, an archive that is gone, damaged or
+    // not extracted in time); no installer was started then.
     failed = wait.DoModal(handle()) != 0;
   }
   if (failed && seams_.show_message) seams_.show_message(GetAncestor(handle(), GA_ROOT), 2, get_text("restore_failed"));

@@ -392,9 +392,15 @@ void settings_window_c::remove_exclusion() {
   if (!SendMessageW(view, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&line)) || !line.lParam) return;
   const auto* entry = reinterpret_cast<const exclusion_entry*>(line.lParam);
   exclusions.erase(std::u16string(entry->md5hash));
-  // Written whole or not at all; the list then shows what the file holds.
-  if (save_exclusion_list(exclusions)) report_.exclusions_removed = true;
+  // Written whole or not at all; the list then shows what the file holds, and an entry that
+  // comes back says why.
+  const bool saved = save_exclusion_list(exclusions);
+  if (saved) report_.exclusions_removed = true;
   fill_exclusions();
+  if (!saved) {
+    message_window_c failed(get_text("exclusion_remove_failed"), 2);
+    failed.DoModal(handle());
+  }
 }
 
 std::u16string settings_window_c::edit_text(pref_control id) {

@@ -29,7 +29,12 @@ const char16_t* class_description(const driver_group& g) {
 bool group_unmatched(const driver_group& g) {
   for (const device_info* d : g.devices)
     if (!d->has_driver) return true;
-  return !names_match(g.candidate->manu, g.devices.front()->ProviderName);
+  // Here an empty name is contained in every name: a package is not called another maker's
+  // for want of a name on either side.
+  const char16_t* maker = g.candidate->manu;
+  const char16_t* provider = g.devices.front()->ProviderName;
+  if (!maker[0] || !provider[0]) return false;
+  return !names_match(maker, provider);
 }
 
 }  // namespace

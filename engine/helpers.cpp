@@ -130,8 +130,11 @@ std::optional<std::string> trim_chars(std::string_view set, const char* text) {
 }
 
 bool names_match(std::u16string_view a, std::u16string_view b) {
-  // An empty text is contained in every text, so an empty provider or maker matches any name.
-  return equal_ci(a, b) || contains_ci(a, b) || contains_ci(b, a);
+  // The platform's substring search finds no empty search text: an empty name names no maker,
+  // and only matches another empty name.
+  if (equal_ci(a, b)) return true;
+  if (a.empty() || b.empty()) return false;
+  return contains_ci(a, b) || contains_ci(b, a);
 }
 
 TiXmlElement* xml_text_element(const char* name, const char* text, bool cdata) {

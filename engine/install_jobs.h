@@ -9,6 +9,11 @@
 #include <string>
 #include <string_view>
 
+// How long a job waits for the hidden extractor before it ends it and fails as "cannot
+// extract": nobody sees an extractor that hangs, and the job (and the quit that waits for it)
+// must not wait for it for ever. A large package on a slow disk takes a minute or two.
+constexpr uint32_t default_extract_limit_ms = 10 * 60 * 1000;
+
 // Filled by the download row and handed to the install job; it outlives the thread.
 struct install_job {
   std::u16string package_path;  // the downloaded package
@@ -30,10 +35,12 @@ struct install_job {
   // The top-level window, taken on the user-interface thread: a worker thread has no active
   // window, so the job's messages would otherwise not be modal to the main window.
   void* owner_window = nullptr;
+  uint32_t extract_limit_ms = default_extract_limit_ms;
 };
 
 struct restore_job {
   std::u16string archive_name;  // the backup archive's file name inside the backup folder
+  uint32_t extract_limit_ms = default_extract_limit_ms;
 };
 
 struct uninstall_job {
@@ -76,7 +83,11 @@ struct install_steps {
 // Installs the package; when that fails, starts an ".exe" package itself if it may run, and
 // otherwise (or when it cannot start) tells the user to install it by hand. 0 or -1.
 int32_t run_install_job(const install_job& job, const install_steps& steps);
-int32_t run_extractor(const std::u16string& archive, const std::u16string& folder);
+// Extracts the archive into the folder: 0 only when the extractor ended within the limit with
+// exit code 0. One that fails leaves a folder that may lack files, so nothing is installed from
+// it; one that outlives the limit is ended.
+int32_t run_extractor(const std::u16string& archive, const std::u16string& folder,
+                      uint32_t limit_ms = default_extract_limit_ms);
 int32_t run_dpinst(int32_t not_all_present, const std::u16string& folder, int32_t force);
 int32_t run_setup_program(const std::u16string& folder);
 long is_trusted_file(const std::u16string& path);

@@ -27,8 +27,8 @@ bool is_directory(const std::u16string& path) {
 
 // Starts a program from its command line (found by the system's search, the program's own
 // folder first) or by its path. The command-line buffer must be writable.
-bool start_process(const std::u16string* application, const std::u16string& command_line, bool hidden,
-                   bool wait, DWORD* exit_code) {
+bool launch_process(const std::u16string* application, const std::u16string& command_line, bool hidden,
+                    PROCESS_INFORMATION& pi) {
   std::vector<wchar_t> line(command_line.begin(), command_line.end());
   line.push_back(0);
   STARTUPINFOW si = {};
@@ -37,10 +37,15 @@ bool start_process(const std::u16string* application, const std::u16string& comm
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
   }
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(application ? as_wide(*application) : nullptr, command_line.empty() ? nullptr : line.data(),
-                      nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+  pi = {};
+  return CreateProcessW(application ? as_wide(*application) : nullptr, command_line.empty() ? nullptr : line.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+bool start_process(const std::u16string* application, const std::u16string& command_line, bool hidden,
+                   bool wait, DWORD* exit_code) {
+  PROCESS_INFORMATION pi;
+  if (!launch_process(application, command_line, hidden, pi)) return false;
   if (wait) WaitForSingleObject(pi.hProcess, INFINITE);
   if (exit_code) GetExitCodeProcess(pi.hProcess, exit_code);
   CloseHandle(pi.hThread);
@@ -133,25 +138,26 @@ void delete_web_pages(const std::u16string& folder) {
 }
 
 // An inner archive named like the missing folder is extracted into a folder of that name.
-int extract_nested_archive(const std::u16string& path, std::u16string& setup_path) {
+// -1 when there is none or its extraction failed; an ".exe" one is the setup program either way.
+int extract_nested_archive(const std::u16string& path, std::u16string& setup_path, uint32_t limit_ms) {
   for (const char16_t* ext : {u".exe", u".zip", u".rar", u".cab"}) {
     std::u16string archive = path + ext;
     if (!file_exists(archive)) continue;
     if (equal_ci(ext, u".exe")) setup_path = archive;
-    run_extractor(archive, path);
-    return 0;
+    return run_extractor(archive, path, limit_ms);
   }
   return -1;
 }
 
-bool locate_inf(const std::u16string& folder, const std::u16string& inf, std::u16string& inf_path,
+bool locate_inf(const std::u16string& folder, const std::u16string& inf, uint32_t limit_ms, std::u16string& inf_path,
                 std::u16string& setup_path) {
   inf_path = path_join(folder, inf);
   if (file_exists(inf_path)) return true;
   std::u16string path = folder;
   for (size_t start = 0, end; (end = inf.find(u'\\', start)) != std::u16string::npos; start = end + 1) {
     path = path_join(path, inf.substr(start, end - start));
-    if (!is_directory(path)) extract_nested_archive(path, setup_path);
+    // An INF of an inner archive that did not extract whole is not installed from.
+    if (!is_directory(path) && extract_nested_archive(path, setup_path, limit_ms) != 0) return false;
     if (!is_directory(path)) break;
   }
   return file_exists(inf_path);
@@ -190,10 +196,22 @@ std::u16string make_extract_folder(const std::u16string& archive, const std::u16
   return folder;
 }
 
-int32_t run_extractor(const std::u16string& archive, const std::u16string& folder) {
+int32_t run_extractor(const std::u16string& archive, const std::u16string& folder, uint32_t limit_ms) {
   std::u16string line = extractor_command_line(archive, folder);
   if (line.empty()) return -1;
-  return start_process(nullptr, line, true, true, nullptr) ? 0 : -1;
+  PROCESS_INFORMATION pi;
+  if (!launch_process(nullptr, line, true, pi)) return -1;
+  CloseHandle(pi.hThread);
+  const bool ended = WaitForSingleObject(pi.hProcess, DWORD(limit_ms)) == WAIT_OBJECT_0;
+  if (!ended) {
+    // Hidden and hung: ended here, or nobody could. Its files are closed once it is gone.
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
+  DWORD exit_code = 1;
+  const bool done = ended && GetExitCodeProcess(pi.hProcess, &exit_code) && exit_code == 0;
+  CloseHandle(pi.hProcess);
+  return done ? 0 : -1;
 }
 
 int32_t run_dpinst(int32_t not_all_present, const std::u16string& folder, int32_t force) {
@@ -224,13 +242,13 @@ int32_t install_driver_package(const install_job& job) {
   if (folder.empty()) return -1;
   // "-aos" keeps what is there: an older extraction of a same-named package must go first.
   if (!prepare_extract_folder(folder)) return -1;
-  if (run_extractor(job.package_path, folder) != 0) return -1;
+  if (run_extractor(job.package_path, folder, job.extract_limit_ms) != 0) return -1;
   delete_web_pages(folder);
   std::set<std::u16string> handled;
   for (const std::u16string& inf : job.wanted_infs) {
     if (!is_safe_relative_path(inf)) continue;  // nothing outside the extraction folder
     std::u16string inf_path, setup_path;
-    bool found = locate_inf(folder, inf, inf_path, setup_path);
+    bool found = locate_inf(folder, inf, job.extract_limit_ms, inf_path, setup_path);
     std::u16string inf_dir(inf_folder_part(inf_path));
     if (handled.count(inf_dir)) continue;
     if (found) {
@@ -274,7 +292,7 @@ int32_t restore_entry(void* argument) {
   if (!is_safe_relative_path(job.archive_name)) return -1;
   std::u16string folder = make_extract_folder(job.archive_name, backup);
   if (folder.empty() || !prepare_extract_folder(folder)) return -1;
-  if (run_extractor(path_join(backup, job.archive_name), folder) != 0) return -1;
+  if (run_extractor(path_join(backup, job.archive_name), folder, job.extract_limit_ms) != 0) return -1;
   return run_dpinst(1, folder, 1);
 }
 

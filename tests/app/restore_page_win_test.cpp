@@ -24,6 +24,7 @@
 #include "engine/settings.h"
 #include "tests/app/ui_setup.h"
 #include "tests/engine/serial/standins.h"
+#include "tests/engine/serial/zip_fixture.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/test_support.h"
 #include "tests/support/windows_system.h"
@@ -170,6 +171,18 @@ class RestorePageWindow : public ::testing::Test {
   const std::vector<panel_c*>& rows() { return page_->list().stack().rows; }
   restore_panel_c* row(size_t i) { return dynamic_cast<restore_panel_c*>(rows().at(i)); }
   bool restore_ended() { return !page_->restore_task.is_running() && !gui::find_window(L"#32770"); }
+  // "Restore" on the first row, to the job's end: the error message it showed ("" when none).
+  std::u16string restore_first_row() {
+    questions.clear();
+    modal_watch watch(L"#32770", [](HWND) { return true; });
+    SendMessageW(row(1)->handle(), WM_COMMAND, MAKEWPARAM(restore_panel_c::action_id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(row(1)->action_button()));
+    EXPECT_TRUE(restore_ended());
+    EXPECT_LE(questions.size(), 1u);
+    if (questions.empty()) return u"";
+    EXPECT_EQ(questions[0].type, 2);
+    return questions[0].text;
+  }
 
   ui_setup ui_{test_language()};
   temp_folder t_;
@@ -281,14 +294,9 @@ TEST_F(RestorePageWindow, ARestoreWhoseJobFailsSaysSo) {
   ASSERT_EQ(rows().size(), 2u);
   // A catalog whose archive name leaves the backup folder: the job refuses it.
   copy_cut(backup_catalog[0].devices[0].backup_file, u"..\\Fake-Camera-2.3.4.5.zip");
-  modal_watch watch(L"#32770", [&](HWND) { return true; });
-  SendMessageW(row(1)->handle(), WM_COMMAND, MAKEWPARAM(restore_panel_c::action_id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(row(1)->action_button()));
-  EXPECT_TRUE(restore_ended());
-  ASSERT_EQ(questions.size(), 1u);
-  EXPECT_EQ(questions[0].type, 2);
-  EXPECT_EQ(questions[0].text, u"The backup could not be restored.");
+  EXPECT_EQ(restore_first_row(), u"The backup could not be restored.");
   // In Japanese too.
+  modal_watch watch(L"#32770", [&](HWND) { return true; });
   load_language(u"ja");
   questions.clear();
   SendMessageW(row(1)->handle(), WM_COMMAND, restore_panel_c::cmd_restore, 0);
@@ -296,6 +304,32 @@ TEST_F(RestorePageWindow, ARestoreWhoseJobFailsSaysSo) {
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0].text, u"バックアップを復元できませんでした。");
   load_language(u"en");
+}
+
+TEST_F(RestorePageWindow, ARestoreOfADamagedOrVanishedArchiveSaysSoAndInstallsNothing) {
+  device_info& cam = device(u"USB\\CAM\\1", u"Fake Camera", u"2019-03-14", u"2.3.4.5", true);
+  fs::path archive = back_up("Fake-Camera-2.3.4.5", {&cam});
+  show_page();
+  ASSERT_EQ(rows().size(), 2u);
+  // The INF extracts, the driver file fails its check.
+  write_file_bytes(archive, zip_with_damaged_last_entry({{"Fake-Camera-2.3.4.5.inf", "[Version]\r\n", true},
+                                                         {"sub/driver.sys", std::string(5000, 'S'), false}}));
+  standin_log log(t_.path() / "standins.txt");
+  EXPECT_EQ(restore_first_row(), u"The backup could not be restored.");
+  gui::pump_for(300);  // an installer is not waited for: time to log, had one started
+  auto starts = log.starts();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].program, u"extract.exe");
+
+  // Deleted from outside after the page listed it: in Japanese this time.
+  fs::remove(archive);
+  load_language(u"ja");
+  EXPECT_EQ(restore_first_row(), u"バックアップを復元できませんでした。");
+  load_language(u"en");
+  gui::pump_for(300);
+  starts = log.starts();
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[1].program, u"extract.exe");
 }
 
 TEST_F(RestorePageWindow, AThreadThatDoesNotStartOpensNoDialog) {

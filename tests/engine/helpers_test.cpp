@@ -71,9 +71,9 @@ TEST(Helpers, NamesMatchLoosely) {
   EXPECT_TRUE(names_match(u"INTEL CORPORATION", u"intel"));
   EXPECT_TRUE(names_match(u"", u""));
   EXPECT_FALSE(names_match(u"NVIDIA", u"AMD"));
-  // An empty text is contained in every text.
-  EXPECT_TRUE(names_match(u"", u"Intel"));
-  EXPECT_TRUE(names_match(u"Intel", u""));
+  // As the platform's substring search: an empty text is found in no other text.
+  EXPECT_FALSE(names_match(u"", u"Intel"));
+  EXPECT_FALSE(names_match(u"Intel", u""));
 }
 
 TEST(Helpers, UrlEscapeOnlySpacesBeforeTheQuery) {

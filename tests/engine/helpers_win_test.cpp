@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,16 @@ namespace fs = std::filesystem;
 namespace {
 
 std::u16string u16(const fs::path& p) { return as_u16(p.wstring().c_str()); }
+
+TEST(HelpersWin, NamesMatchAsThePlatformsCompareAndSearch) {
+  const wchar_t* names[] = {L"", L"Intel", L"INTEL CORPORATION", L"Realtek Semiconductor Corp.", L"realtek", L"AMD"};
+  for (const wchar_t* a : names)
+    for (const wchar_t* b : names) {
+      const bool platform = StrCmpIW(a, b) == 0 || StrStrIW(a, b) || StrStrIW(b, a);
+      EXPECT_EQ(names_match(as_u16(a), as_u16(b)), platform)
+          << "\"" << u16_to_utf8(as_u16(a)) << "\" and \"" << u16_to_utf8(as_u16(b)) << "\"";
+    }
+}
 
 TEST(HelpersWin, FileSizeAndListing) {
   temp_folder dir;

@@ -4,7 +4,8 @@
 // already there, otherwise they are replaced; -r and -y are accepted (all entries, no prompts).
 // Exit codes: 0 done, 2 an archive or file error, 7 a bad command line.
 // VANTORIL_EXTRACT_DELAY_MS (tests): milliseconds to wait before extracting, so that a test can
-// watch what the program shows while the extractor runs.
+// watch what the program shows while the extractor runs. VANTORIL_EXTRACT_HANG (tests), set to
+// anything: it never ends, as a hung extractor, until it is ended from outside.
 #include <windows.h>
 #include <shellapi.h>
 #include <zlib.h>
@@ -239,8 +240,9 @@ int extract_all(const options& o) {
 
 }  // namespace
 
-// The test delay, at most a minute.
+// The test delay, at most a minute, or for ever.
 static void test_delay() {
+  if (GetEnvironmentVariableW(L"VANTORIL_EXTRACT_HANG", nullptr, 0) > 0) Sleep(INFINITE);
   wchar_t text[16];
   DWORD n = GetEnvironmentVariableW(L"VANTORIL_EXTRACT_DELAY_MS", text, 16);
   if (n == 0 || n >= 16) return;

@@ -510,7 +510,27 @@ TEST_F(DownloadPageWindow, AnExcludedPackageStaysHiddenAndAFailedWriteKeepsTheFi
   EXPECT_EQ(read_file_bytes(exclusion_file()), before);
   EXPECT_NE(row_of_package(outdated_offer()), nullptr);
   EXPECT_EQ(page().counts().out_of_date, 1);
+  // The user answered Yes: the row that stays says why.
+  ASSERT_FALSE(messages().empty());
+  EXPECT_EQ(messages().back().type, 2);
+  EXPECT_EQ(messages().back().text, "The driver package could not be hidden: the exclusion list could not be "
+                                    "saved. The file may be read-only or in use.");
   fs::remove(temp / "Exclusion.dat.tmp");
+  {
+    // Held open without sharing by another program, in Japanese.
+    HANDLE held = CreateFileW(exclusion_file().wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    load_language(u"ja");
+    messages().clear();
+    exclude(row_of_package(outdated_offer()));
+    load_language(u"en");
+    CloseHandle(held);
+    EXPECT_NE(row_of_package(outdated_offer()), nullptr);
+    ASSERT_EQ(messages().size(), 2u);  // the question, then why the answer did nothing
+    EXPECT_EQ(messages()[1].text, u16_to_utf8(u"このドライバー パッケージを非表示にできませんでした。除外リストを保存できませ"
+                                              u"んでした。ファイルが読み取り専用か、使用中の可能性があります。"));
+    EXPECT_EQ(read_file_bytes(exclusion_file()), before);
+  }
 
   // Hidden: the row and its count go at once, the file holds its sum, a rescan keeps it hidden.
   const std::string md5 = md5_of(letters(outdated_offer().bytes, outdated_offer().seed));

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "tests/app/settings_fixture.h"
 #include "tests/support/service_launcher.h"
 #include "tests/support/test_support.h"
+#include "widgets/message_window.h"
 
 namespace {
 
@@ -443,6 +445,82 @@ TEST_F(PreferencesOk, ExclusionRemovedStaysRemovedAfterCancel) {
   EXPECT_EQ(back.size(), 2u);
   EXPECT_EQ(back.count(u"bb22"), 0u);
   EXPECT_FALSE(fs::exists(temp / "Exclusion.dat.tmp"));
+}
+
+// Answers each message dialog of the program as it opens with its first button (Yes, OK) and
+// keeps its text.
+struct message_texts {
+  static message_texts*& current() {
+    static message_texts* m = nullptr;
+    return m;
+  }
+  std::vector<std::u16string> texts;
+  HWND answered = nullptr;
+  UINT_PTR timer = 0;
+  std::wstring shot_name;  // each dialog's screenshot, when VANTORIL_SCREENSHOTS names a folder
+  explicit message_texts(std::wstring shot = L"") : shot_name(std::move(shot)) {
+    current() = this;
+    timer = SetTimer(nullptr, 0, 30, tick);
+  }
+  ~message_texts() {
+    KillTimer(nullptr, timer);
+    current() = nullptr;
+  }
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    message_texts* m = current();
+    HWND d = gui::find_window(L"#32770", L"Vantoril");
+    if (!m || !d || d == m->answered || !IsWindowVisible(d)) return;
+    auto* box = dynamic_cast<message_window_c*>(reinterpret_cast<window_object_c*>(GetWindowLongPtrW(d, DWLP_USER)));
+    if (!box || !box->text) return;
+    m->texts.push_back(box->text);
+    m->answered = d;
+    if (const char* folder = std::getenv("VANTORIL_SCREENSHOTS")) {
+      if (!m->shot_name.empty()) {
+        RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        gui::save_screen_bmp(d, (fs::path(folder) / (m->shot_name + std::to_wstring(m->texts.size()) + L".bmp")).wstring());
+      }
+    }
+    PostMessageW(d, WM_COMMAND, 1, 0);
+  }
+};
+
+TEST_F(PreferencesOk, ARemovalThatCannotBeWrittenComesBackAndSaysWhy) {
+  const struct {
+    const char16_t* language;
+    std::u16string why;
+  } cases[] = {
+      {u"en", u"The driver could not be removed from the exclusion list: the list could not be saved. The file may "
+              u"be read-only or in use."},
+      {u"ja", u"このドライバーを除外リストから削除できませんでした。除外リストを保存できませんでした。ファイルが読み取り"
+              u"専用か、使用中の可能性があります。"},
+  };
+  exclusion_map list;
+  for (auto e : {entry(u"aa11", u"First"), entry(u"bb22", u"Second")}) list[e.md5hash] = e;
+  ASSERT_TRUE(save_exclusion_list(list));
+  const std::string before = read_file_bytes(temp / "Exclusion.dat");
+  // A folder where the file's temporary copy goes: the list cannot be written.
+  fs::create_directories(temp / "Exclusion.dat.tmp");
+  for (const auto& c : cases) {
+    settings_dialog_fixture f(c.language);
+    f.open();
+    f.tab(3);
+    HWND view = f.control(1007);
+    ASSERT_EQ(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0), 2);
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageW(view, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    message_texts messages(std::wstring(L"prefs_exclusion_not_saved_") + (c.language[0] == u'j' ? L"ja" : L"en"));
+    f.click(f.item(c::remove));
+    gui::pump_until([&] { return messages.texts.size() == 2 && !IsWindow(messages.answered); }, 5000);
+    ASSERT_EQ(messages.texts.size(), 2u) << u16_to_utf8(c.language);
+    EXPECT_EQ(messages.texts[1], c.why);
+    EXPECT_EQ(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0), 2);  // what the file still holds
+    EXPECT_EQ(list_text(view, 0, 0), L"First");
+    EXPECT_FALSE(f.report.exclusions_removed);
+    EXPECT_EQ(read_file_bytes(temp / "Exclusion.dat"), before);
+  }
+  fs::remove(temp / "Exclusion.dat.tmp");
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "engine/history.h"
 #include "engine/install_jobs.h"
+#include "engine/package_installs.h"
 #include "engine/worker_task.h"
 #include "tests/engine/serial/standins.h"
 #include "tests/engine/serial/zip_fixture.h"
@@ -193,6 +195,116 @@ TEST_F(InstallJobs, RestoreExtractsIntoTheArchivesFolderAndForces) {
   EXPECT_EQ(restore_entry(&outside), -1);
   standin_missing gone(L"extract.exe");
   EXPECT_EQ(restore_entry(&job), -1);
+}
+
+TEST_F(InstallJobs, ARestoreWhoseArchiveDoesNotExtractStartsNoInstaller) {
+  // The INF comes out whole, the driver file does not: the extractor says so by its exit code.
+  write_file_bytes(t_ / "Backup" / "Cam-1.0.zip",
+                   zip_with_damaged_last_entry({{"cam.inf", "c", true}, {"cam.sys", std::string(4000, 'S'), false}}));
+  restore_job job{u"Cam-1.0.zip"};
+  {
+    standin_log log(t_ / "damaged.txt");
+    EXPECT_EQ(restore_entry(&job), -1);
+    auto starts = log.starts();  // the extractor is waited for: logged before the job returned
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].program, u"extract.exe");
+    EXPECT_TRUE(fs::exists(t_ / "Backup" / "Cam-1.0" / "cam.inf"));
+  }
+  // Deleted after the page listed it: nothing to extract, nothing installed from an empty folder.
+  fs::remove(t_ / "Backup" / "Cam-1.0.zip");
+  standin_log log(t_ / "gone.txt");
+  EXPECT_EQ(restore_entry(&job), -1);
+  EXPECT_EQ(log.starts().size(), 1u);
+}
+
+TEST_F(InstallJobs, AnInstallWhoseExtractionFailedIsNotInTheHistory) {
+  fs::path package = t_ / "Download" / "net-2.0.zip";
+  write_file_bytes(package, zip_with_damaged_last_entry(
+                                {{"drv/net.inf", "n", true}, {"drv/net.sys", std::string(4000, 'N'), false}}));
+  const std::string address = "http://dl.example.com/pkg/net-2.0.zip";
+  auto install = package_install_for(address, install_entry);
+  install->job.package_path = u16_of(package);
+  install->job.wanted_infs = {u"drv\\net.inf"};
+  install->job.owner_window = owner_;
+  install->history_folder = u16_of(t_.path());
+  standin_log log(t_ / "log.txt");
+  ASSERT_TRUE(start_package_install(*install));
+  wait_for_thread(install->task.thread());
+  EXPECT_EQ(install->task.result(), -1);
+  EXPECT_FALSE(fs::exists(t_ / "history.dat"));  // offered again at the next scan
+  EXPECT_TRUE(lines_of(log.starts(), installer().c_str()).empty());
+  ASSERT_EQ(messages.size(), 1u);  // the manual way, as for any package that cannot be installed
+  EXPECT_EQ(messages[0].text, u"The current driver package requires manually installation.");
+
+  // Whole, it goes in and is recorded.
+  write_zip(package, {{"drv/net.inf", "n", true}, {"drv/net.sys", std::string(4000, 'N'), false}});
+  ASSERT_TRUE(start_package_install(*install));
+  wait_for_thread(install->task.thread());
+  EXPECT_EQ(install->task.result(), 0);
+  EXPECT_EQ(read_file_bytes(t_ / "history.dat").find(address), 0u);
+  EXPECT_EQ(lines_of(log.wait_for(3), installer().c_str()).size(), 1u);
+}
+
+TEST_F(InstallJobs, AnInfOfAnInnerArchiveThatDidNotExtractIsNotInstalled) {
+  fs::path package = t_ / "Download" / "cam2.zip";
+  write_zip(package, {{"drv.zip", zip_with_damaged_last_entry({{"x64/cam.inf", "inf", true},
+                                                                {"x64/cam.sys", std::string(3000, 'C'), false}}),
+                       false}});
+  standin_log log(t_ / "log.txt");
+  install_job job;
+  job.package_path = u16_of(package);
+  job.wanted_infs = {u"drv\\x64\\cam.inf"};
+  EXPECT_EQ(install_entry(&job), -1);
+  auto starts = log.starts();
+  EXPECT_EQ(starts.size(), 2u);  // both extractions, no installer
+  EXPECT_TRUE(lines_of(starts, installer().c_str()).empty());
+  EXPECT_TRUE(fs::exists(t_ / "Download" / "cam2" / "drv" / "x64" / "cam.inf"));
+  EXPECT_EQ(messages.size(), 1u);
+}
+
+// Runs the job as its worker task does; an extractor still running after a minute is ended
+// here so that a job that would wait for it for ever fails the test instead of hanging it.
+int32_t run_job_ending_a_hung_extractor(int32_t (*entry)(void*), void* job, bool& ended_by_itself,
+                                        bool& seen_running) {
+  worker_task_c task(entry, job);
+  if (!task.start()) return -2;
+  seen_running = false;
+  while (!seen_running && WaitForSingleObject(task.thread(), 20) == WAIT_TIMEOUT)
+    seen_running = running_children(L"extract.exe") > 0;
+  ended_by_itself = WaitForSingleObject(task.thread(), 60000) == WAIT_OBJECT_0;
+  if (!ended_by_itself) end_children(L"extract.exe");
+  wait_for_thread(task.thread());
+  int32_t result = task.result();
+  task.release();
+  return result;
+}
+
+TEST_F(InstallJobs, AnExtractorThatNeverEndsIsEndedAfterTheLimitAndTheJobFails) {
+  write_zip(t_ / "Backup" / "Cam-1.0.zip", {{"cam.inf", "c", true}});
+  fs::path package = t_ / "Download" / "net-3.0.zip";
+  write_zip(package, {{"net.inf", "n", true}});
+  standin_log log(t_ / "log.txt");
+  extractor_hang hang;
+  bool ended = false, seen = false;
+  restore_job restore{u"Cam-1.0.zip"};
+  restore.extract_limit_ms = 4000;
+  EXPECT_EQ(run_job_ending_a_hung_extractor(restore_entry, &restore, ended, seen), -1);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(ended) << "the restore waited for the extractor past its limit";
+  EXPECT_EQ(running_children(L"extract.exe"), 0u);  // not left running where nobody sees it
+
+  install_job install;
+  install.package_path = u16_of(package);
+  install.wanted_infs = {u"net.inf"};
+  install.extract_limit_ms = 4000;
+  EXPECT_EQ(run_job_ending_a_hung_extractor(install_entry, &install, ended, seen), -1);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(ended) << "the install waited for the extractor past its limit";
+  EXPECT_EQ(running_children(L"extract.exe"), 0u);
+  auto starts = log.starts();
+  EXPECT_EQ(starts.size(), 2u);  // the two extractors, no installer
+  EXPECT_TRUE(lines_of(starts, installer().c_str()).empty());
+  EXPECT_EQ(messages.size(), 1u);  // the install's manual way
 }
 
 TEST_F(InstallJobs, UninstallWaitsForTheInstallerAndAlwaysTellsTheUser) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <filesystem>
@@ -85,4 +86,43 @@ class standin_missing {
 
  private:
   std::filesystem::path path_, away_;
+};
+
+// The processes of this name that this process started and that still run.
+inline size_t running_children(const wchar_t* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  size_t count = 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (entry.th32ParentProcessID == GetCurrentProcessId() && lstrcmpiW(entry.szExeFile, name) == 0) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Ends the processes of this name that this process started (a test's way out of a job that
+// would wait for one for ever).
+inline void end_children(const wchar_t* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != GetCurrentProcessId() || lstrcmpiW(entry.szExeFile, name) != 0) continue;
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(h, 1);
+      CloseHandle(h);
+    }
+  }
+  CloseHandle(snapshot);
+}
+
+// Makes the stand-in extractor hang (never end) while the object lives.
+class extractor_hang {
+ public:
+  extractor_hang() { SetEnvironmentVariableW(L"VANTORIL_EXTRACT_HANG", L"1"); }
+  ~extractor_hang() { SetEnvironmentVariableW(L"VANTORIL_EXTRACT_HANG", nullptr); }
+  extractor_hang(const extractor_hang&) = delete;
+  extractor_hang& operator=(const extractor_hang&) = delete;
 };

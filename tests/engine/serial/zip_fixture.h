@@ -63,3 +63,13 @@ inline std::string make_zip_bytes(const std::vector<zip_fixture_entry>& entries,
 inline void write_zip(const std::filesystem::path& path, const std::vector<zip_fixture_entry>& entries) {
   write_file_bytes(path, make_zip_bytes(entries));
 }
+
+// An archive whose last entry (stored; eight bytes or more) fails its CRC check while the
+// others are whole: an extraction leaves the other files and reports an error.
+inline std::string zip_with_damaged_last_entry(std::vector<zip_fixture_entry> entries) {
+  entries.back().deflate = false;
+  std::string zip = make_zip_bytes(entries);
+  const size_t directory = zip.find("PK\x01\x02");  // right after the last entry's data
+  zip[directory - 8] = char(zip[directory - 8] ^ 1);
+  return zip;
+}
