@@ -78,42 +78,44 @@ const char16_t* this_installer() {
 
 // Removes a link (junction or symbolic link, to a folder or a file) itself, never what it
 // points to.
-void remove_link(const std::u16string& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-    RemoveDirectoryW(as_wide(path));
-  else
-    DeleteFileW(as_wide(path));
+bool remove_link(const std::u16string& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(as_wide(path)) != FALSE;
+  return DeleteFileW(as_wide(path)) != FALSE;
 }
 
-// Removes everything inside the folder; a link inside is removed, never entered.
-void empty_folder(const std::u16string& folder) {
+// Removes everything inside the folder; a link inside is removed, never entered. False when
+// something is left (a file in use).
+bool empty_folder(const std::u16string& folder) {
   WIN32_FIND_DATAW d;
   HANDLE h = FindFirstFileW(as_wide(path_join(folder, u"*")), &d);
-  if (h == INVALID_HANDLE_VALUE) return;
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  bool all = true;
   do {
     std::u16string name = as_u16(d.cFileName);
     if (name == u"." || name == u"..") continue;
     std::u16string path = path_join(folder, name);
     if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       // No attribute is changed through a link: that could reach its target.
-      remove_link(path, d.dwFileAttributes);
+      all = remove_link(path, d.dwFileAttributes) && all;
       continue;
     }
     if (d.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
       SetFileAttributesW(as_wide(path), d.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      empty_folder(path);
-      RemoveDirectoryW(as_wide(path));
+      all = empty_folder(path) && all;
+      all = RemoveDirectoryW(as_wide(path)) && all;
     } else {
-      DeleteFileW(as_wide(path));
+      all = DeleteFileW(as_wide(path)) && all;
     }
   } while (FindNextFileW(h, &d));
   FindClose(h);
+  return all;
 }
 
 // The extraction folder made empty and real: a link standing at its path is removed and a
 // folder made in its place, so that neither the emptying nor the extractor reaches through it.
-// False when no plain folder stands there afterwards.
+// False when no plain folder stands there afterwards, or an earlier extraction's file stays in
+// it: "-aos" would keep that file, and the installer would take it for the archive's.
 bool prepare_extract_folder(const std::u16string& folder) {
   DWORD a = GetFileAttributesW(as_wide(folder));
   if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -123,8 +125,7 @@ bool prepare_extract_folder(const std::u16string& folder) {
   }
   if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
     return false;
-  empty_folder(folder);
-  return true;
+  return empty_folder(folder);
 }
 
 void delete_web_pages(const std::u16string& folder) {

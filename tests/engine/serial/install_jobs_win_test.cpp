@@ -217,6 +217,29 @@ TEST_F(InstallJobs, ARestoreWhoseArchiveDoesNotExtractStartsNoInstaller) {
   EXPECT_EQ(log.starts().size(), 1u);
 }
 
+TEST_F(InstallJobs, AFileOfAnEarlierExtractionThatCannotGoFailsTheJob) {
+  // Another program holds the earlier extraction's INF: "-aos" would keep it, and the installer
+  // would take it for the archive's.
+  write_zip(t_ / "Backup" / "Cam-1.0.zip", {{"cam.inf", "new", true}});
+  fs::create_directories(t_ / "Backup" / "Cam-1.0");
+  const fs::path old_inf = t_ / "Backup" / "Cam-1.0" / "cam.inf";
+  write_file_bytes(old_inf, "old");
+  restore_job job{u"Cam-1.0.zip"};
+  {
+    HANDLE held = CreateFileW(old_inf.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    standin_log log(t_ / "held.txt");
+    EXPECT_EQ(restore_entry(&job), -1);
+    CloseHandle(held);
+    Sleep(300);  // an installer is not waited for: time to log, had one started
+    EXPECT_TRUE(log.starts().empty());  // neither extracted over it nor installed from it
+  }
+  standin_log log(t_ / "log.txt");
+  EXPECT_EQ(restore_entry(&job), 0);
+  EXPECT_EQ(read_file_bytes(old_inf), "new");
+  EXPECT_EQ(log.wait_for(2).size(), 2u);
+}
+
 TEST_F(InstallJobs, AnInstallWhoseExtractionFailedIsNotInTheHistory) {
   fs::path package = t_ / "Download" / "net-2.0.zip";
   write_file_bytes(package, zip_with_damaged_last_entry(
