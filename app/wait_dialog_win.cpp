@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "base/wide.h"
+#include "widgets/paint_win.h"
 
 void open_wait_dialog(dialog_object_c& dialog, const std::u16string& caption, UINT_PTR timer, UINT ms) {
   HWND window = dialog.handle();
@@ -36,5 +37,5 @@ void draw_wait_line(HDC dc, const RECT& r, const wchar_t* text) {
     return;
   }
   line.bottom = 96;
-  DrawTextW(dc, text, length, &line, DT_WORDBREAK | DT_EDITCONTROL | DT_CENTER);
+  draw_centred_wrapped_text(dc, text, line, 0);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "widgets/button.h"
+#include "widgets/paint_win.h"
 #include "widgets/resource_item.h"
 
 template <class T>
@@ -78,13 +79,10 @@ class checkbox_c : public ui_button_c<T> {
       }
       SelectObject(dc, wide_font);
     }
-    const UINT format = DT_WORDBREAK | DT_EDITCONTROL;
-    RECT lines = r;
-    DrawTextW(dc, caption, length, &lines, format | DT_CALCRECT);
     const int line = one.bottom - one.top;
     r.top = this->top + (get_height() - line) / 2;
-    r.bottom = r.top + (lines.bottom - lines.top);
-    DrawTextW(dc, caption, length, &r, format);
+    r.bottom = wrapped_text_bottom(dc, caption, r, 0);
+    draw_wrapped_text(dc, caption, r, 0);
   }
 };
 

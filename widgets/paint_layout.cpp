@@ -4,13 +4,8 @@
 #include <cmath>
 
 #include "base/text.h"
+#include "widgets/line_breaks.h"
 #include "widgets/size_text.h"
-
-namespace {
-
-bool is_break(char16_t c) { return c == u'\t' || c == u'\n' || c == u' '; }
-
-}  // namespace
 
 wrap_plan plan_wrapped_text(std::u16string_view text, int left, int top, int right, int bottom, int line_gap,
                             const char_measurer& measure) {
@@ -40,15 +35,8 @@ wrap_plan plan_wrapped_text(std::u16string_view text, int left, int top, int rig
         plan.lines.push_back({s, n - s, y});
       return plan;
     }
-    size_t end = stop;  // the line ends before the stopping character ...
-    for (size_t j = stop + 1; j-- > s;) {
-      if (is_break(text[j])) {
-        end = j + 1;  // ... or with the last break character
-        break;
-      }
-    }
     // A character wider than the whole line still takes a line of its own.
-    if (end == s) end = s + 1;
+    const size_t end = line_end(text, s, stop);
     if (bottom < y + height) return plan;
     plan.lines.push_back({s, end - s, y});
     y += height + line_gap;

@@ -30,10 +30,11 @@ struct wrap_plan {
   std::vector<wrapped_line> lines;  // otherwise each line at the rectangle's left
 };
 
-// Lines of a text in the rectangle (left, top) - (right, bottom): a line breaks after the last
-// tab, line feed or space before the character that overflows, or before that character when
-// there is none (at least one character per line); a line that would pass the bottom is not
-// drawn, and neither is anything after it.
+// Lines of a text in the rectangle (left, top) - (right, bottom): a line breaks at a line feed
+// and, where the next character overflows, at the last place before it where a line may end
+// (line_end: after a space or tab, or between Japanese characters where Japanese allows it),
+// else before that character (at least one character per line); a line that would pass the
+// bottom is not drawn, and neither is anything after it.
 wrap_plan plan_wrapped_text(std::u16string_view text, int left, int top, int right, int bottom, int line_gap,
                             const char_measurer& measure);
 

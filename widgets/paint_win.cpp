@@ -89,6 +89,26 @@ void draw_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_g
   }
 }
 
+void draw_centred_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_gap) {
+  if (!text || !*text) return;
+  wrap_plan plan = plan_in_dc(dc, text, rect, line_gap, nullptr);
+  const UINT one_line = DT_SINGLELINE | DT_CENTER | DT_NOPREFIX | DT_EXPANDTABS;
+  if (plan.whole_text) {
+    RECT r = rect;
+    DrawTextW(dc, text, -1, &r, one_line);
+    return;
+  }
+  TEXTMETRICW m{};
+  GetTextMetricsW(dc, &m);
+  for (const wrapped_line& line : plan.lines) {
+    // The space or line feed a line breaks at takes no room in its centring.
+    size_t count = line.count;
+    while (count > 0 && (text[line.start + count - 1] == L' ' || text[line.start + count - 1] == L'\n')) --count;
+    RECT r = {rect.left, line.top, rect.right, line.top + m.tmHeight};
+    if (count > 0) DrawTextW(dc, text + line.start, int(count), &r, one_line);
+  }
+}
+
 void draw_wrapped_text_to_fit(HDC dc, const wchar_t* text, const RECT& rect, int line_gap, const HFONT* fonts,
                               size_t font_count) {
   if (!text || !*text || font_count == 0) return;

@@ -19,6 +19,8 @@ void draw_wrapped_text_to_fit(HDC dc, const wchar_t* text, const RECT& rect, int
                               size_t font_count);
 // Where the last line of that text ends when the rectangle is as high as it needs.
 int wrapped_text_bottom(HDC dc, const wchar_t* text, const RECT& rect, int line_gap);
+// The same lines, each centred across the rectangle.
+void draw_centred_wrapped_text(HDC dc, const wchar_t* text, const RECT& rect, int line_gap);
 
 void add_round_rect_path(Gdiplus::GraphicsPath& path, int diameter, int x, int y, int width, int height);
 // A 1-pixel rounded outline; a failing call's status stays the graphics' last status.

@@ -29,6 +29,8 @@ struct drawn_text {
   SIZE need{};   // what it needs (DrawText)
   bool cut = false;
   bool prefixed = false;  // a '&' drawn by DrawText without DT_NOPREFIX
+  // A text that DrawText word-wrapped itself: the lines it made of it, as it drew them.
+  std::vector<std::wstring> lines;
 };
 
 class recorder {
@@ -72,6 +74,16 @@ class modal_check {
   std::function<void(HWND)> end_;
   UINT_PTR timer_ = 0;
 };
+
+// The lines in which a window drew a text that it wraps (`whole`, line feeds and all): the run
+// of its recorded texts, one line each, that together make the text, or the lines DrawText
+// made of it; empty when the window drew no such run.
+std::vector<std::wstring> lines_of(const std::vector<drawn_text>& texts, const std::wstring& whole);
+
+// A line that breaks where Japanese readers do not expect one, one fault each: a line after
+// the first that starts with a closing mark, a comma or full stop, a small kana or a long-vowel
+// or iteration mark, or a line before the last that ends with an opening mark.
+std::vector<std::string> line_break_faults(const std::vector<std::wstring>& lines);
 
 // The faults as one text for a test's message.
 std::string describe(const std::vector<std::string>& faults);

@@ -96,6 +96,38 @@ void note_point_text(HDC dc, int x, int y, const wchar_t* text, int count, SIZE 
   state().marks.push_back(m);
 }
 
+// The lines DrawText makes of a text that it word-wraps into `given`: drawn again into a
+// rectangle one line high, it tells how many characters it took into that line.
+std::vector<std::wstring> system_lines(HDC dc, const std::wstring& text, const RECT& given, UINT format) {
+  std::vector<std::wstring> lines;
+  HDC scratch = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 1, 1);
+  HGDIOBJ old_bitmap = SelectObject(scratch, bitmap);
+  HGDIOBJ old_font = SelectObject(scratch, GetCurrentObject(dc, OBJ_FONT));
+  TEXTMETRICW m{};
+  GetTextMetricsW(scratch, &m);
+  const int line = m.tmHeight + ((format & DT_EXTERNALLEADING) ? m.tmExternalLeading : 0);
+  const UINT drawn = format & ~(DT_CALCRECT | DT_MODIFYSTRING | DT_VCENTER | DT_BOTTOM | DT_NOCLIP);
+  size_t at = 0;
+  while (at < text.size() && lines.size() < 64) {
+    std::wstring rest = text.substr(at);
+    RECT r{0, 0, std::max(width(given), 1), line - 1};
+    DRAWTEXTPARAMS p{sizeof p, 0, 0, 0, 0};
+    real_draw_text_ex(scratch, rest.data(), int(rest.size()), &r, drawn, &p);
+    const size_t n = std::min<size_t>(p.uiLengthDrawn, rest.size());
+    if (n == 0) break;
+    lines.push_back(rest.substr(0, n));
+    at += n;
+    // The spaces and line feed it broke at are not counted as drawn.
+    while (at < text.size() && (text[at] == L' ' || text[at] == L'\n' || text[at] == L'\r')) ++at;
+  }
+  SelectObject(scratch, old_font);
+  SelectObject(scratch, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(scratch);
+  return lines;
+}
+
 void note_draw_text(HDC dc, const wchar_t* text, int count, const RECT& given, UINT format) {
   if (!recording() || !text || (format & DT_CALCRECT)) return;
   size_t n = count < 0 ? std::wcslen(text) : size_t(count);
@@ -114,6 +146,7 @@ void note_draw_text(HDC dc, const wchar_t* text, int count, const RECT& given, U
   m.text.cut = !(format & DT_NOCLIP) && (wider || taller);
   m.text.need = SIZE{w, h};
   m.text.prefixed = !(format & DT_NOPREFIX) && m.text.text.find(L'&') != std::wstring::npos;
+  if ((format & DT_WORDBREAK) && !single) m.text.lines = system_lines(dc, m.text.text, given, format);
   if (format & ellipsis) w = std::min(w, width(given));
   int left = given.left, top = given.top;
   if (format & DT_CENTER)
@@ -463,6 +496,50 @@ void CALLBACK modal_check::tick(HWND, UINT, UINT_PTR, DWORD) {
     gui::save_bmp(d, std::wstring(path.begin(), path.end()));
   }
   c->end_(d);
+}
+
+std::vector<std::wstring> lines_of(const std::vector<drawn_text>& texts, const std::wstring& whole) {
+  const std::wstring want = squeezed(whole);
+  if (want.empty()) return {};
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (!texts[i].lines.empty()) {
+      std::wstring joined;
+      for (const std::wstring& l : texts[i].lines) joined += l;
+      if (squeezed(joined) == want) return texts[i].lines;
+      continue;
+    }
+    std::wstring run;
+    for (size_t j = i; j < texts.size() && texts[j].lines.empty(); ++j) {
+      run += squeezed(texts[j].text);
+      if (run == want) {
+        std::vector<std::wstring> lines;
+        for (size_t k = i; k <= j; ++k) lines.push_back(texts[k].text);
+        return lines;
+      }
+      if (run.empty() || want.compare(0, run.size(), run) != 0) break;
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> line_break_faults(const std::vector<std::wstring>& lines) {
+  static const std::wstring no_start =
+      L"、。，．）」』】〉》〕］｝〙〗〟’”・ー！？：；ゝゞヽヾ々〻〜"
+      L"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ｡､｣･ｰｧｨｩｪｫｬｭｮｯﾞﾟ!),.:;?]}";
+  static const std::wstring no_end = L"（「『【〈《〔［｛〘〖〝‘“｢([{";
+  std::string shown;
+  for (const std::wstring& l : lines) shown += "[" + utf8(l) + "]";
+  std::vector<std::string> faults;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::wstring l = squeezed(lines[i]);
+    if (l.empty()) continue;
+    const std::string n = std::to_string(i + 1);
+    if (i > 0 && no_start.find(l.front()) != std::wstring::npos)
+      faults.push_back("line " + n + " starts with \"" + utf8(l.substr(0, 1)) + "\": " + shown);
+    if (i + 1 < lines.size() && no_end.find(l.back()) != std::wstring::npos)
+      faults.push_back("line " + n + " ends with \"" + utf8(l.substr(l.size() - 1)) + "\": " + shown);
+  }
+  return faults;
 }
 
 std::string describe(const std::vector<std::string>& faults) {

@@ -146,6 +146,39 @@ TEST_F(TextFitMain, EveryPageWithRowsInBothLanguages) {
   }
 }
 
+// The page headers wrapped in Japanese, at the window's smallest width and a wider one: each
+// breaks where Japanese readers expect, and the restore header's full stop ends its last line.
+TEST_F(TextFitMain, JapaneseHeadersBreakWhereJapaneseReadersExpect) {
+  use_language("ja");
+  backup_test::files store;
+  device_class_info cls{};
+  HWND w = make_results(store, cls);
+  ASSERT_NE(w, nullptr);
+  text_fit::recorder record;
+  const struct {
+    int button;
+    const char* key;
+  } headers[] = {{2, "download_billboard_text2"}, {3, "backup_tips"}, {4, "restore_tips"}, {5, "uninstall_tips"}};
+  for (int width : {800, 900, 1000}) {
+    SetWindowPos(w, nullptr, 0, 0, width, 600, SWP_NOMOVE | SWP_NOZORDER);
+    gui::pump_for(50);
+    for (const auto& h : headers) {
+      click_bar(h.button);
+      const std::wstring text = as_wide(get_text(h.key));
+      const auto lines = text_fit::lines_of(text_fit::texts_of(window_->current_page()), text);
+      const std::string where = std::string(h.key) + " at " + std::to_string(width);
+      ASSERT_FALSE(lines.empty()) << where;
+      auto faults = text_fit::line_break_faults(lines);
+      EXPECT_TRUE(faults.empty()) << where << text_fit::describe(faults);
+      if (std::string(h.key) == "restore_tips" && width == 800) {
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines.back().back(), L'\u3002');
+        EXPECT_GT(lines.back().size(), 1u);
+      }
+    }
+  }
+}
+
 BOOL CALLBACK collect(HWND w, LPARAM p) {
   reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
   return TRUE;
